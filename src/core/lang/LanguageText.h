@@ -1,0 +1,20 @@
+#pragma once
+// Text encodings of language files: a file is taken as UTF-8 when all of it is valid UTF-8,
+// else as ISO-8859-1 (one byte, one character).
+
+#include <string>
+#include <string_view>
+
+namespace korvel::lang {
+
+// True when s is well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,
+// no sequence cut short.
+bool isValidUtf8(std::string_view s);
+
+// ISO-8859-1 bytes as UTF-8.
+std::string latin1ToUtf8(std::string_view s);
+
+// s without a UTF-8 sequence cut short at its end (left by a length limit counted in bytes).
+std::string_view withoutCutSequence(std::string_view s);
+
+} // namespace korvel::lang
