@@ -85,6 +85,9 @@ TLangForm::TLangForm(QWidget* parent) : QDialog(parent) {
     FileBox = new QListWidget(Panel2);
     FileBox->setObjectName(QStringLiteral("FileBox"));
     FileBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The list takes the room the texts leave; it does not set the window's size.
+    FileBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    FileBox->setMinimumHeight(60);
     auto* panel2Layout = new QVBoxLayout(Panel2);
     panel2Layout->setContentsMargins(0, 0, 0, 0);
     panel2Layout->addWidget(FileBox);
@@ -234,7 +237,10 @@ void TLangForm::keyPressEvent(QKeyEvent* event) {
 void TLangForm::fitToTexts() {
     // The window keeps its size unless a language's texts need more room.
     layout()->activate();
-    int width = std::max(FormWidth, layout()->minimumSize().width());
+    const QMargins m = layout()->contentsMargins();
+    int width = std::max({FormWidth, layout()->minimumSize().width(),
+                          B_Def->sizeHint().width() + B_cancel->sizeHint().width() +
+                              B_OK->sizeHint().width() + 4 * layout()->spacing() + m.left() + m.right()});
     int height = FormHeight;
     if (layout()->hasHeightForWidth())
         height = std::max(height, layout()->totalHeightForWidth(width));
