@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace korvel {
 namespace {
