@@ -38,10 +38,11 @@ TCustom_ext::TCustom_ext(QWidget* parent) : QDialog(parent) {
     setObjectName("Custom_ext");
     setWindowTitle("Custom file setup");
 
-    Label2 = new QLabel("Insert custom file name in the box to the left\nand press \"Add\" button: for example,\n"
-                        "file.nfo  or  <filename>.txt\n(where <filename> will be added automatically)\n"
-                        "or readme.nfo, or any file name you prefer.",
-                        this);
+    Label2 =
+        new QLabel("Insert custom file name in the box to the left\nand press \"Add\" button: for example,\n"
+                   "file.nfo  or  <filename>.txt\n(where <filename> will be added automatically)\n"
+                   "or readme.nfo, or any file name you prefer.",
+                   this);
     Label2->setObjectName("Label2");
     Label1 = new QLabel("File(s) to search:", this);
     Label1->setObjectName("Label1");
@@ -122,9 +123,9 @@ bool TCustom_ext::ReadCustoms() {
     for (const auto& name : read.names)
         L_cFile->addItem(QString::fromStdString(name));
     if (!read.error.empty()) {
-        Prompts::current().showError(this, messageTitle(),
-                                     QString("Cannot read %1:\n%2")
-                                         .arg(customListPath(), QString::fromStdString(read.error)));
+        Prompts::current().showError(
+            this, messageTitle(),
+            QString("Cannot read %1:\n%2").arg(customListPath(), QString::fromStdString(read.error)));
         return false;
     }
     return true;

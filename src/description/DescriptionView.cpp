@@ -10,6 +10,8 @@
 namespace korvel {
 namespace {
 
+const char* const kFilterName = "korvelLineSeparatorAsNewLine";
+
 // Turns Shift+Enter into Enter, so every new line the user makes is a CR LF line end.
 class LineSeparatorAsNewLine final : public QObject {
 public:
@@ -20,8 +22,8 @@ protected:
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->matches(QKeySequence::InsertLineSeparator)) {
-                QKeyEvent plain(QEvent::KeyPress, key->key(), Qt::NoModifier, key->text(), key->isAutoRepeat(),
-                                key->count());
+                QKeyEvent plain(QEvent::KeyPress, key->key(), Qt::NoModifier, key->text(),
+                                key->isAutoRepeat(), key->count());
                 QCoreApplication::sendEvent(watched, &plain);
                 return true;
             }
@@ -40,8 +42,11 @@ void setupDescriptionEditor(QPlainTextEdit* edit) {
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    if (!edit->findChild<LineSeparatorAsNewLine*>(QString(), Qt::FindDirectChildrenOnly))
-        edit->installEventFilter(new LineSeparatorAsNewLine(edit));
+    if (!edit->findChild<QObject*>(kFilterName, Qt::FindDirectChildrenOnly)) {
+        auto* filter = new LineSeparatorAsNewLine(edit);
+        filter->setObjectName(kFilterName);
+        edit->installEventFilter(filter);
+    }
 }
 
 QString descriptionText(std::string_view bytes) {
@@ -55,7 +60,9 @@ std::string descriptionBytes(const QString& rawText, std::size_t* unmappable) {
     return displayToDescription(text, unmappable);
 }
 
-void setDescriptionBytes(QPlainTextEdit* edit, std::string_view bytes) { edit->setPlainText(descriptionText(bytes)); }
+void setDescriptionBytes(QPlainTextEdit* edit, std::string_view bytes) {
+    edit->setPlainText(descriptionText(bytes));
+}
 
 std::string descriptionBytes(const QPlainTextEdit* edit, std::size_t* unmappable) {
     // The raw text: the plain text would turn the no-break space (0xFF) into a blank and the
