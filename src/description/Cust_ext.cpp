@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -115,13 +116,14 @@ void TCustom_ext::FormCreate() {
 }
 
 QString TCustom_ext::customListPath() const {
-    return QString::fromStdString(korvel::customListPath(startDir_.toStdString()));
+    return QFile::decodeName(
+        QByteArray::fromStdString(korvel::customListPath(QFile::encodeName(startDir_).toStdString())));
 }
 
 bool TCustom_ext::ReadCustoms() {
-    const auto read = readCustomList(customListPath().toStdString());
+    const auto read = readCustomList(QFile::encodeName(customListPath()).toStdString());
     for (const auto& name : read.names)
-        L_cFile->addItem(QString::fromStdString(name));
+        addName(name);
     if (!read.error.empty()) {
         Prompts::current().showError(
             this, messageTitle(),
@@ -133,13 +135,18 @@ bool TCustom_ext::ReadCustoms() {
 
 bool TCustom_ext::WriteCustoms() {
     std::string error;
-    if (!writeCustomList(customListPath().toStdString(), customNameList(), &error)) {
+    if (!writeCustomList(QFile::encodeName(customListPath()).toStdString(), customNameList(), &error)) {
         Prompts::current().showError(
             this, "Disk error",
             "Cannot wrote on disk. Are you running program from a CD?\nIf so, you cannot save preferences!");
         return false;
     }
     return true;
+}
+
+void TCustom_ext::addName(const std::string& name) {
+    auto* item = new QListWidgetItem(QString::fromStdString(name), L_cFile);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(name));
 }
 
 QStringList TCustom_ext::customNames() const {
@@ -152,14 +159,14 @@ QStringList TCustom_ext::customNames() const {
 std::vector<std::string> TCustom_ext::customNameList() const {
     std::vector<std::string> names;
     for (int i = 0; i < L_cFile->count(); ++i)
-        names.push_back(L_cFile->item(i)->text().toStdString());
+        names.push_back(L_cFile->item(i)->data(Qt::UserRole).toByteArray().toStdString());
     return names;
 }
 
 void TCustom_ext::B_AddClick() {
     const QString name = T_cFile->text();
     if (checkNewCustomName(customNameList(), name.toStdString()) == CustomNameCheck::Ok) {
-        L_cFile->addItem(name);
+        addName(name.toStdString());
         T_cFile->clear();
     }
     T_cFile->setFocus();

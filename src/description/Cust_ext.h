@@ -46,7 +46,9 @@ public:
     // Writes the list to the file; false after the "Disk error" message.
     bool WriteCustoms();
 
-    // The list, in order: what the description lookup tries.
+    // The list, in order: what the description lookup tries. customNameList() gives each name's
+    // bytes exactly as the file held them (the list box shows them as UTF-8); customNames() the
+    // texts shown.
     QStringList customNames() const;
     std::vector<std::string> customNameList() const;
     QString customListPath() const;
@@ -58,6 +60,7 @@ public slots:
     void B_OKClick();
 
 private:
+    void addName(const std::string& name);
     void buildCustMenu();
     void updateCustomButton();
     QString allCustomCaption() const;

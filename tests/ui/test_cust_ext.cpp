@@ -248,6 +248,17 @@ private slots:
         QVERIFY(!QFile::exists(listPath()) || readAll(listPath()) == "a.nfo\r\nR&D.nfo\r\n"); // not written
     }
 
+    // A hand-written file in another 8-bit encoding is written back byte for byte.
+    void namesThatAreNotUtf8KeepTheirBytes() {
+        writeFile(listPath(), "caf\xE9.nfo\r\n");
+        ScriptedPrompts prompts;
+        start();
+        add("new.nfo");
+        click("B_saveprefs");
+        QCOMPARE(readAll(listPath()), QByteArray("caf\xE9.nfo\r\nnew.nfo\r\n"));
+        QCOMPARE(dialog->customNameList()[0], std::string("caf\xE9.nfo"));
+    }
+
     void lookupReadsTheListInOrder() {
         ScriptedPrompts prompts;
         start();
