@@ -1,0 +1,78 @@
+#include "core/description/DescriptionText.h"
+
+#include "core/text/Cp437.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvel {
+
+std::u32string descriptionToDisplay(std::string_view bytes) {
+    std::u32string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            out.push_back(kLineEnd);
+            ++i;
+        } else if (b == '\n') {
+            out.push_back(kLoneLineFeed);
+        } else if (b == '\r') {
+            out.push_back(kLoneCarriageReturn);
+        } else if (b == 0) {
+            out.push_back(U' ');
+        } else {
+            out.push_back(cp437::toUnicode(b));
+        }
+    }
+    return out;
+}
+
+std::string displayToDescription(std::u32string_view text, std::size_t* unmappable) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        if (c == U'\r' && i + 1 < text.size() &&
+            (text[i + 1] == kLineEnd || text[i + 1] == kParagraphSeparator))
+            continue; // the line end that follows writes the CR
+        if (c == kLineEnd || c == kParagraphSeparator) {
+            out += "\r\n";
+        } else if (c == kLoneLineFeed) {
+            out.push_back('\n');
+        } else if (auto b = cp437::fromUnicode(c)) {
+            out.push_back(static_cast<char>(*b));
+        } else {
+            out.push_back('?');
+            if (unmappable)
+                ++*unmappable;
+        }
+    }
+    return out;
+}
+
+void PrintCapture::add(const char* piece, std::size_t length) {
+    if (!piece || length == 0)
+        return;
+    const void* zero = std::memchr(piece, 0, length);
+    std::string_view s(piece,
+                       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - piece) : length);
+    if (s.empty())
+        return;
+    const bool atLineStart =
+        text_.empty() || text_.back() == '\n' || (text_.back() == '\r' && s.front() == '\n');
+    if (!atLineStart)
+        append("\r\n");
+    append(s);
+}
+
+void PrintCapture::append(std::string_view s) {
+    const std::size_t room = limit_ - std::min(limit_, text_.size());
+    if (s.size() > room) {
+        s = s.substr(0, room);
+        truncated_ = true;
+    }
+    text_.append(s);
+}
+
+} // namespace korvel

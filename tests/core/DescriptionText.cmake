@@ -1,0 +1,2 @@
+korvel_add_test(NAME test_description_text SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_description_text.cpp
+                LIBS korvel_core GTest::gtest_main)

@@ -1,0 +1,105 @@
+#include "core/description/CustomList.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+using namespace korvel;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+struct ParseCase {
+    const char* name;
+    std::string contents;
+    Names names;
+};
+class CustomListParse : public testing::TestWithParam<ParseCase> {};
+TEST_P(CustomListParse, OneNamePerLineEmptyLinesSkippedSpacesKept) {
+    EXPECT_EQ(parseCustomList(GetParam().contents), GetParam().names);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CustomListParse,
+    testing::Values(ParseCase{"crlf", "file.nfo\r\n\r\n<filename>.txt\r\n", {"file.nfo", "<filename>.txt"}},
+                    ParseCase{"lf", "a\nb\n\n", {"a", "b"}}, ParseCase{"cr", "a\rb", {"a", "b"}},
+                    ParseCase{"noFinalLineEnd", "a\r\nb", {"a", "b"}},
+                    ParseCase{"spacesKept", "  a b  \r\n \r\n", {"  a b  ", " "}},
+                    ParseCase{"caseKept", "README.NFO\r\nreadme.nfo\r\n", {"README.NFO", "readme.nfo"}},
+                    ParseCase{"empty", "", {}}, ParseCase{"onlyLineEnds", "\r\n\n\r\r\n", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CustomList, WritingPutsCrLfAfterEveryNameAndSkipsEmptyNames) {
+    EXPECT_EQ(formatCustomList({"file.nfo", "", " x ", "<filename>.txt"}),
+              "file.nfo\r\n x \r\n<filename>.txt\r\n");
+    EXPECT_EQ(formatCustomList({}), "");
+}
+
+TEST(CustomList, PathIsTheStartFolderAndTheFixedName) {
+    EXPECT_EQ(customListPath("/home/u"), "/home/u/korvel2k.ext");
+    EXPECT_EQ(customListPath("/home/u/"), "/home/u/korvel2k.ext");
+}
+
+class CustomListFile : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("korvel_custom_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
+};
+
+TEST_F(CustomListFile, WrittenListReadsBackAndAMissingFileIsAnEmptyList) {
+    const auto path = customListPath(dir.string());
+    auto missing = readCustomList(path);
+    EXPECT_TRUE(missing.missing);
+    EXPECT_TRUE(missing.error.empty());
+    EXPECT_TRUE(missing.names.empty());
+
+    std::string error;
+    const Names names{"file.nfo", " spaced ", "<filename>.txt", "\xE9t\xE9.nfo"};
+    ASSERT_TRUE(writeCustomList(path, names, &error)) << error;
+    auto read = readCustomList(path);
+    EXPECT_FALSE(read.missing);
+    EXPECT_TRUE(read.error.empty());
+    EXPECT_EQ(read.names, names);
+
+    ASSERT_TRUE(writeCustomList(path, {"one"}, &error));
+    EXPECT_EQ(readCustomList(path).names, Names{"one"});
+}
+
+// Root may write into a read-only folder, so the failures are forced by paths that no one can
+// create: a folder that does not exist, and a folder whose "parent" is a regular file.
+TEST_F(CustomListFile, WriteFailuresAreReported) {
+    std::ofstream(dir / "plain") << "x";
+    for (const fs::path& bad : {dir / "missing" / "korvel2k.ext", dir / "plain" / "korvel2k.ext"}) {
+        std::string error;
+        EXPECT_FALSE(writeCustomList(bad.string(), {"a"}, &error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST_F(CustomListFile, AnUnreadableFileIsAnErrorNotAMissingFile) {
+    fs::create_directory(dir / "korvel2k.ext");
+    auto read = readCustomList(customListPath(dir.string()));
+    EXPECT_FALSE(read.missing);
+    EXPECT_FALSE(read.error.empty());
+    EXPECT_TRUE(read.names.empty());
+}
+
+TEST(CustomList, AddRefusesExactDuplicatesWhateverTheLength) {
+    Names list;
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+        EXPECT_EQ(checkNewCustomName(list, name), CustomNameCheck::Ok);
+        list.push_back(name);
+        for (const auto& listed : list)
+            EXPECT_EQ(checkNewCustomName(list, listed), CustomNameCheck::Duplicate) << list.size();
+    }
+    EXPECT_EQ(checkNewCustomName(list, "A"), CustomNameCheck::Ok);
+    EXPECT_EQ(checkNewCustomName(list, " a"), CustomNameCheck::Ok);
+    EXPECT_EQ(checkNewCustomName(list, ""), CustomNameCheck::Empty);
+    EXPECT_EQ(checkNewCustomName(list, "x\ny"), CustomNameCheck::LineBreak);
+    EXPECT_EQ(checkNewCustomName(list, "x\r"), CustomNameCheck::LineBreak);
+}
