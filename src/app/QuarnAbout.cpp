@@ -96,9 +96,15 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Version = new QLabel(versionText(), this);
     Version->setObjectName(QStringLiteral("Version"));
 
+    auto* purpose = new QLabel(QStringLiteral("Viewer embedded file_id.diz and managing ZIP files"), this);
+    purpose->setObjectName(QStringLiteral("Copyright"));
+    purpose->setWordWrap(true);
+    purpose->setStyleSheet(QStringLiteral("color: #505050; font-style: italic;"));
+
     auto* title = new QVBoxLayout;
     title->addWidget(ProductName);
     title->addWidget(Version);
+    title->addWidget(purpose);
     title->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(icon);
@@ -111,10 +117,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     place->setFrameShape(QFrame::StyledPanel);
     place->setFrameShadow(QFrame::Sunken);
     place->setFixedHeight(140);
-    Comments = new QLabel(QStringLiteral("Viewer embedded file_id.diz and managing ZIP files.\n\n"
-                                         "Shows the description inside a ZIP archive, edits it and "
-                                         "stores it back; extracts and packs archives; reads, edits "
-                                         "and plays MP3 files."),
+    Comments = new QLabel(QStringLiteral("Shows the description inside a ZIP archive (file_id.diz, "
+                                         "readme.txt or a name of your own), edits it and stores it "
+                                         "back. Extracts and packs archives; reads, edits and plays "
+                                         "MP3 files.\n\nPress History for the story so far."),
                           place);
     Comments->setObjectName(QStringLiteral("Comments"));
     Comments->setWordWrap(true);
@@ -123,13 +129,13 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     SP1 = new ScrollPanel(place);
     SP1->setObjectName(QStringLiteral("SP1"));
     SP1->setLines(historyLines());
-    SP1->hide();
     auto* stack = new QStackedLayout(place);
     stack->setStackingMode(QStackedLayout::StackAll);
     stack->setContentsMargins(2, 2, 2, 2);
     stack->addWidget(SP1);
     stack->addWidget(Comments);
     SP1->raise();
+    SP1->hide();
 
     Thanks = new QLabel(QStringLiteral("Thanks to the Info-ZIP group, the libzip and mpg123 teams, and to "
                                        "everyone who translated Korvel."),
