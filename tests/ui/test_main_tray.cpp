@@ -27,8 +27,14 @@ namespace {
 class StandInMain : public QMainWindow {
 public:
     bool modified = true;
+    MainTray* tray = nullptr; // when set, minimising reaches the tray as in the main window
 
 protected:
+    void changeEvent(QEvent* e) override {
+        QMainWindow::changeEvent(e);
+        if (tray && e->type() == QEvent::WindowStateChange && isMinimized())
+            QMetaObject::invokeMethod(tray, &MainTray::Minimize, Qt::QueuedConnection);
+    }
     void closeEvent(QCloseEvent* e) override {
         if (modified)
             korvel::Prompts::current().askYesNo(this, "Korvel 2002", "Save the changes before exit?");
@@ -140,6 +146,21 @@ private slots:
         QVERIFY(main.isVisible());
         QVERIFY(main.isMinimized());
         QVERIFY(!raw->isVisible());
+    }
+
+    // The window's own minimise, through the hook the main window uses.
+    void minimiseThroughTheWindowHook() {
+        Rig r;
+        r.main.tray = &r.controller;
+        QVERIFY(QTest::qWaitForWindowExposed(&r.main));
+        r.main.setWindowState(r.main.windowState() | Qt::WindowMinimized);
+        QTRY_VERIFY(!r.main.isVisible());
+        QVERIFY(r.tray->isVisible());
+        r.tray->leftClick();
+        QVERIFY(shownNormally(r.main));
+        QVERIFY(!r.tray->isVisible());
+        QTest::qWait(20); // nothing queued hides it again
+        QVERIFY(shownNormally(r.main));
     }
 
     void minimiseHandledLateAfterRestoreDoesNothing() {
