@@ -1,0 +1,56 @@
+# Installation and the Debian package.
+#
+# Layout under the prefix: everything the program needs lies together in lib/korvel/ (the
+# executables, the engines, the shipped language files, help/), so the program finds its parts
+# beside its real executable; bin/korvel and bin/korvel-cli are relative symbolic links into it.
+# The desktop entry and the icon go where desktops look for them.
+
+include(GNUInstallDirs)
+set(KORVEL_INSTALL_DIR lib/korvel)
+
+# The engines and the decoder library, as far as they are part of this build. They carry
+# RPATH $ORIGIN like the executables, and are found by name beside them.
+foreach(engine zip32 unzip32 mpegdll)
+  if(TARGET ${engine})
+    install(TARGETS ${engine} LIBRARY DESTINATION ${KORVEL_INSTALL_DIR} RUNTIME DESTINATION ${KORVEL_INSTALL_DIR})
+  endif()
+endforeach()
+
+# The help page (the shipped language files are installed by lang/).
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/help/ DESTINATION ${KORVEL_INSTALL_DIR}/help)
+
+# bin/korvel -> ../lib/korvel/korvel: made in the build tree and installed as a link, so that it
+# also holds under DESTDIR and in the package.
+set(KORVEL_LINK_DIR ${CMAKE_BINARY_DIR}/install-links)
+file(MAKE_DIRECTORY ${KORVEL_LINK_DIR})
+foreach(prog korvel korvel-cli)
+  file(CREATE_LINK ../${KORVEL_INSTALL_DIR}/${prog} ${KORVEL_LINK_DIR}/${prog} SYMBOLIC)
+  install(FILES ${KORVEL_LINK_DIR}/${prog} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
+
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/korvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/korvel.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# cpack -G DEB (in the build folder) makes korvel_<version>_<arch>.deb.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME korvel)
+set(CPACK_PACKAGE_VENDOR "Korvel")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer embedded file_id.diz and managing ZIP files")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Korvel shows the description carried inside a ZIP archive (file_id.diz, readme.txt, a text file\n"
+    "named after the archive, or a name of your own) in the DOS font, edits it and stores it back.\n"
+    "It also extracts and packs archives, edits the ID3v1/ID3v2 tags of MP3 files and plays them,\n"
+    "and has a two-pane file manager. korvel-cli offers the same operations to scripts.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Korvel developers <korvel@invalid>")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins (>= 6.4), \
+libzip4 (>= 1.7), libmpg123-0 (>= 1.31), libout123-0 (>= 1.31), libc6, libstdc++6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+include(CPack)
