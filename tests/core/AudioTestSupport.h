@@ -134,8 +134,8 @@ inline void writeSineWav(const std::string& path, int rate, int channels, double
 inline void makeSourceWav(const std::string& path, int rate, int channels, double seconds) {
     if (haveTool("sox")) {
         int status = 0;
-        run("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 " + quote(path) +
-                " synth " + std::to_string(seconds) + " sine 440 sine 550 vol 0.5 2>/dev/null",
+        run("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 " +
+                quote(path) + " synth " + std::to_string(seconds) + " sine 440 sine 550 vol 0.5 2>/dev/null",
             &status);
         if (status == 0)
             return;

@@ -11,8 +11,8 @@ using namespace korvel::test;
 
 namespace {
 
-TID3v1::Block blockOf(const std::string& title, const std::string& comment30, std::uint8_t b125, std::uint8_t b126,
-                      std::uint8_t genre) {
+TID3v1::Block blockOf(const std::string& title, const std::string& comment30, std::uint8_t b125,
+                      std::uint8_t b126, std::uint8_t genre) {
     TID3v1::Block b{};
     std::memcpy(b.data(), "TAG", 3);
     std::memcpy(b.data() + 3, title.data(), std::min<std::size_t>(30, title.size()));
@@ -61,9 +61,10 @@ TEST_P(DetectRevision, FromBytes125And126) {
     EXPECT_EQ(TID3v1::DetectRevision(b), c.revision);
 }
 INSTANTIATE_TEST_SUITE_P(Layouts, DetectRevision,
-                         testing::Values(RevisionCase{0, 5, 2}, RevisionCase{0, 0, 1}, RevisionCase{' ', 'x', 2},
-                                         RevisionCase{' ', ' ', 1}, RevisionCase{'a', 'b', 1},
-                                         RevisionCase{' ', 0, 2}, RevisionCase{'a', 0, 1}));
+                         testing::Values(RevisionCase{0, 5, 2}, RevisionCase{0, 0, 1},
+                                         RevisionCase{' ', 'x', 2}, RevisionCase{' ', ' ', 1},
+                                         RevisionCase{'a', 'b', 1}, RevisionCase{' ', 0, 2},
+                                         RevisionCase{'a', 0, 1}));
 
 TEST(ID3v1Block, Version11GivesTrackAnd28CharacterComment) {
     std::string comment(28, 'c');

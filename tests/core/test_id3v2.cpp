@@ -24,14 +24,20 @@ Bytes frame(const std::string& id, const std::string& data, std::uint32_t sizeFi
     return b;
 }
 
-Bytes tag(std::uint8_t version, const std::vector<Bytes>& frames, std::size_t padding = 0, std::uint8_t flags = 0) {
+Bytes tag(std::uint8_t version, const std::vector<Bytes>& frames, std::size_t padding = 0,
+          std::uint8_t flags = 0) {
     Bytes body;
     for (const auto& f : frames)
         body.insert(body.end(), f.begin(), f.end());
     body.resize(body.size() + padding, 0);
     auto size = static_cast<std::uint32_t>(body.size());
     Bytes b(10 + body.size());
-    std::array<std::uint8_t, 10> header = {'I', 'D', '3', version, 0, flags,
+    std::array<std::uint8_t, 10> header = {'I',
+                                           'D',
+                                           '3',
+                                           version,
+                                           0,
+                                           flags,
                                            static_cast<std::uint8_t>((size >> 21) & 0x7F),
                                            static_cast<std::uint8_t>((size >> 14) & 0x7F),
                                            static_cast<std::uint8_t>((size >> 7) & 0x7F),
@@ -111,14 +117,20 @@ TEST(ID3v2Header, SizeIsFourSevenBitGroupsPlusTheHeader) {
 }
 
 TEST(ID3v2Read, TheSevenFramesOfAVersion23Tag) {
-    Bytes file = cat(tag(3,
-                         {frame("TIT2", std::string("\0  Title \0\0", 11)), frame("TPE1", std::string("\0Artist", 7)),
-                          frame("TALB", std::string("\0Album", 6)), frame("TRCK", std::string("\0" "4/9", 4)),
-                          frame("TYER", std::string("\0" "1987", 5)), frame("TCON", std::string("\0(17)Rock", 9)),
-                          frame("TXXX", std::string("\0x\0y", 4)),
-                          frame("COMM", std::string("\0engdesc\0the text", 17))},
-                         64),
-                     audio());
+    Bytes file =
+        cat(tag(3,
+                {frame("TIT2", std::string("\0  Title \0\0", 11)), frame("TPE1", std::string("\0Artist", 7)),
+                 frame("TALB", std::string("\0Album", 6)),
+                 frame("TRCK", std::string("\0"
+                                           "4/9",
+                                           4)),
+                 frame("TYER", std::string("\0"
+                                           "1987",
+                                           5)),
+                 frame("TCON", std::string("\0(17)Rock", 9)), frame("TXXX", std::string("\0x\0y", 4)),
+                 frame("COMM", std::string("\0engdesc\0the text", 17))},
+                64),
+            audio());
     TID3v2 t = parse(file);
     EXPECT_TRUE(t.HasTag());
     EXPECT_EQ(t.MajorVersion(), 3);
@@ -134,7 +146,8 @@ TEST(ID3v2Read, TheSevenFramesOfAVersion23Tag) {
 }
 
 TEST(ID3v2Read, LaterFrameOfTheSameKindWins) {
-    TID3v2 t = parse(tag(3, {frame("TIT2", std::string("\0one", 4)), frame("TIT2", std::string("\0two", 4))}));
+    TID3v2 t =
+        parse(tag(3, {frame("TIT2", std::string("\0one", 4)), frame("TIT2", std::string("\0two", 4))}));
     EXPECT_EQ(t.TitleField(), "two");
 }
 
@@ -152,15 +165,19 @@ TEST(ID3v2Read, OtherVersionsGiveOnlyTheSize) {
 TEST(ID3v2Read, LongTextsAreReadWhole) {
     std::string title(300, 't');
     std::string comment(20000, 'c');
-    TID3v2 t = parse(tag(3, {frame("TIT2", "\0" + title), frame("COMM", std::string("\0eng\0", 5) + comment)}));
+    TID3v2 t =
+        parse(tag(3, {frame("TIT2", "\0" + title), frame("COMM", std::string("\0eng\0", 5) + comment)}));
     EXPECT_EQ(t.TitleField(), title);
     EXPECT_EQ(t.CommentField(), comment);
 }
 
 TEST(ID3v2Read, Utf16AndUtf8TextsAreDecoded) {
-    std::string commData = std::string("\x01", 1) + "eng" + utf16le(u"") + std::string(2, '\0') + utf16le(u"na\u00EFve");
+    std::string commData =
+        std::string("\x01", 1) + "eng" + utf16le(u"") + std::string(2, '\0') + utf16le(u"na\u00EFve");
     TID3v2 t = parse(tag(3, {frame("TIT2", "\x01" + utf16le(u"Caf\u00E9 \u65E5") + std::string(2, '\0')),
-                             frame("TPE1", std::string("\x02\0A\0B", 5)), frame("TALB", "\x03" "Caf\xC3\xA9"),
+                             frame("TPE1", std::string("\x02\0A\0B", 5)),
+                             frame("TALB", "\x03"
+                                           "Caf\xC3\xA9"),
                              frame("COMM", commData)}));
     EXPECT_EQ(t.TitleField(), "Caf\xE9 ?");
     EXPECT_EQ(t.ArtistField(), "AB");
@@ -231,10 +248,13 @@ TEST(ID3v2Write, KeepsOtherFramesInOrderAndUnchangedFramesAsTheyWere) {
     Bytes apic = frame("APIC", std::string("\0image/png\0\x03\0", 13) + std::string(5000, '\x89'));
     Bytes uslt = frame("USLT", std::string("\0eng\0lyrics", 11));
     Bytes title16 = frame("TIT2", "\x01" + utf16le(u"\u65E5\u672C"));
-    Bytes track = frame("TRCK", std::string("\0" "7/12", 5));
+    Bytes track = frame("TRCK", std::string("\0"
+                                            "7/12",
+                                            5));
     Bytes txxx = frame("TXXX", std::string("\0k\0v", 4));
     Bytes a = audio();
-    writeBytes(f, cat(tag(3, {apic, title16, uslt, frame("TPE1", std::string("\0Old", 4)), track, txxx}, 100), a));
+    writeBytes(
+        f, cat(tag(3, {apic, title16, uslt, frame("TPE1", std::string("\0Old", 4)), track, txxx}, 100), a));
 
     TID3v2 t;
     ASSERT_TRUE(t.LoadTag(f));
@@ -347,7 +367,7 @@ TEST(ID3v2Write, AWriteThatFailsPartWayLeavesTheOriginalAndNoTemporaryFile) {
 
     // A disk that fills up: no file may grow beyond 100 kB.
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
+    rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     rlimit limited = old;
     limited.rlim_cur = 100000;
@@ -376,7 +396,8 @@ TEST(ID3v2Write, AReadOnlyFolderLeavesTheOriginalByteIdentical) {
         immutable = status == 0;
         if (!immutable) {
             ::chmod(sub.c_str(), 0755);
-            GTEST_SKIP() << "running as root and chattr +i is not available: a read-only folder does not stop root";
+            GTEST_SKIP()
+                << "running as root and chattr +i is not available: a read-only folder does not stop root";
         }
     }
     TID3v2 t;
@@ -431,13 +452,14 @@ TEST(ID3v2Peers, OurTagIsReadByMutagenAndId3v2Tool) {
     t.SetComment("Line one");
     ASSERT_TRUE(t.WriteTag(f));
     if (!py.empty()) {
-        std::string out = run(py + " -c " +
-                              quote("import sys; from mutagen.id3 import ID3\n"
-                                    "t = ID3(sys.argv[1], load_v1=False)\n"
-                                    "print(t.version, t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0], "
-                                    "t['TCON'].text[0], t.getall('COMM')[0].lang, t.getall('COMM')[0].text[0], "
-                                    "sep='|')") +
-                              " " + quote(f));
+        std::string out =
+            run(py + " -c " +
+                quote("import sys; from mutagen.id3 import ID3\n"
+                      "t = ID3(sys.argv[1], load_v1=False)\n"
+                      "print(t.version, t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0], "
+                      "t['TCON'].text[0], t.getall('COMM')[0].lang, t.getall('COMM')[0].text[0], "
+                      "sep='|')") +
+                " " + quote(f));
         EXPECT_EQ(out, "(2, 3, 0)|Caf\xC3\xA9|Artist|Album|Synthpop|eng|Line one\n");
     }
     if (id3v2) {
@@ -460,7 +482,8 @@ TEST(ID3v2Peers, APictureAddedByMutagenSurvivesOurSave) {
             quote("import sys; from mutagen.id3 import ID3, APIC, TIT2, TXXX\n"
                   "t = ID3()\n"
                   "t.add(TIT2(encoding=1, text='Old title'))\n"
-                  "t.add(APIC(encoding=0, mime='image/png', type=3, desc='cover', data=bytes(range(256)) * 40))\n"
+                  "t.add(APIC(encoding=0, mime='image/png', type=3, desc='cover', data=bytes(range(256)) * "
+                  "40))\n"
                   "t.add(TXXX(encoding=1, desc='mood', text='calm'))\n"
                   "t.save(sys.argv[1], v2_version=3)") +
             " " + quote(f),
@@ -471,12 +494,13 @@ TEST(ID3v2Peers, APictureAddedByMutagenSurvivesOurSave) {
     EXPECT_EQ(t.TitleField(), "Old title");
     t.SetTitle("New title");
     ASSERT_TRUE(t.WriteTag(f));
-    std::string out = run(py + " -c " +
-                          quote("import sys; from mutagen.id3 import ID3\n"
-                                "t = ID3(sys.argv[1], load_v1=False)\n"
-                                "p = t.getall('APIC')[0]\n"
-                                "print(t['TIT2'].text[0], p.mime, int(p.type), p.desc, p.data == bytes(range(256)) * 40, "
-                                "t['TXXX:mood'].text[0], sep='|')") +
-                          " " + quote(f));
+    std::string out =
+        run(py + " -c " +
+            quote("import sys; from mutagen.id3 import ID3\n"
+                  "t = ID3(sys.argv[1], load_v1=False)\n"
+                  "p = t.getall('APIC')[0]\n"
+                  "print(t['TIT2'].text[0], p.mime, int(p.type), p.desc, p.data == bytes(range(256)) * 40, "
+                  "t['TXXX:mood'].text[0], sep='|')") +
+            " " + quote(f));
     EXPECT_EQ(out, "New title|image/png|3|cover|True|calm\n");
 }

@@ -126,6 +126,8 @@ std::uint16_t TMPEGaudio::ComputeFrameLength(const FrameHeaderInfo& f) {
     if (rate == 0)
         return 0;
     std::uint32_t length = static_cast<std::uint32_t>(SamplesCoefficient(f)) * TableBitRate(f) * 1000 / rate;
+    if (f.LayerCode == 3) // Layer I frames are whole slots of four bytes
+        length = length / 4 * 4;
     return static_cast<std::uint16_t>(length + static_cast<std::uint32_t>(PaddingSize(f)));
 }
 
