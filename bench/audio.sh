@@ -34,7 +34,6 @@ echo "files: 1mb.mp3 $(stat -c %s "$work/1mb.mp3") bytes, 1gb.mp3 $(stat -c %s "
 
 runs=300
 for f in 1mb 1gb; do
-  sync; echo 3 > /proc/sys/vm/drop_caches 2>/dev/null || true
   t0=$(now); for i in $(seq $runs); do "$cli" mp3 "$work/$f.mp3" >/dev/null; done; t1=$(now)
   printf 'korvel-cli mp3 %s: %.2f ms per file (%d runs)\n' $f "$(echo "($t1 - $t0) * 1000 / $runs" | bc -l)" $runs
 done
@@ -45,7 +44,6 @@ small="$work/small"; mkdir "$small"
 lame --quiet -b 128 --tt "Bench" --ta "Korvel" --tl "Album" --ty 2024 --tn 1 --tg Rock --add-id3v2 \
   "$work/short.wav" "$work/seed.mp3"
 for i in $(seq -w 1000); do cp "$work/seed.mp3" "$small/track$i.mp3"; done
-sync; echo 3 > /proc/sys/vm/drop_caches 2>/dev/null || true
 t0=$(now); for f in "$small"/*.mp3; do "$cli" mp3 "$f" >/dev/null; done; t1=$(now)
 k=$(secs $t0 $t1)
 t0=$(now); for f in "$small"/*.mp3; do mediainfo "$f" >/dev/null; done; t1=$(now)
