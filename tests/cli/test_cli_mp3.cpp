@@ -10,7 +10,9 @@ namespace {
 
 const std::string Cli = std::string(KORVEL_BIN_DIR) + "/korvel-cli";
 
-std::string cli(const std::string& args, int* status = nullptr) { return run(Cli + " " + args + " 2>&1", status); }
+std::string cli(const std::string& args, int* status = nullptr) {
+    return run(Cli + " " + args + " 2>&1", status);
+}
 
 // An MP3 made by lame from a sine the test writes.
 std::string makeMp3(const TempDir& dir, const std::string& name) {
@@ -40,7 +42,8 @@ TEST(CliMp3, PrintsTheSevenTextsThenBothTags) {
     EXPECT_EQ(out.substr(0, expected.size()), expected) << out;
     // Constant bit rate: the duration follows from the size (no ID3v2 tag, the frames start at 0).
     std::string duration = korvel::FormatDuration(static_cast<double>(size) * 8 / 128 / 1000);
-    EXPECT_NE(out.find("\nDuration: " + duration + "\nMode: Joint Stereo\nEncoder: "), std::string::npos) << out;
+    EXPECT_NE(out.find("\nDuration: " + duration + "\nMode: Joint Stereo\nEncoder: "), std::string::npos)
+        << out;
     EXPECT_NE(out.find("\nID3v1: none\nID3v2: none\n"), std::string::npos) << out;
 }
 
@@ -52,14 +55,15 @@ TEST(CliTag, WritesNamedFieldsAndKeepsTheOthers) {
     run("id3v2 -t 'Old Title' -a 'Old Artist' -y 1990 -g 17 -c 'Old comment' -T 4 " + quote(mp3));
 
     int status = 0;
-    cli("tag --v1 --v2 --title 'Caf\xC3\xA9' --genre 'hard rock' --comment 'Two\nlines' " + quote(mp3), &status);
+    cli("tag --v1 --v2 --title 'Caf\xC3\xA9' --genre 'hard rock' --comment 'Two\nlines' " + quote(mp3),
+        &status);
     EXPECT_EQ(status, 0);
     std::string out = cli("mp3 " + quote(mp3));
-    for (const char* line : {"ID3v1: v1.1\n", "ID3v1 Title: Caf\xC3\xA9\n", "ID3v1 Artist: Old Artist\n",
-                             "ID3v1 Year: 1990\n", "ID3v1 Comment: Two\\nlines\n", "ID3v1 Track: 4\n",
-                             "ID3v1 Genre: 79 Hard Rock\n", "ID3v2: v2.3, ", "ID3v2 Title: Caf\xC3\xA9\n",
-                             "ID3v2 Artist: Old Artist\n", "ID3v2 Genre: Hard Rock\n", "ID3v2 Track: 4\n",
-                             "ID3v2 Comment: Two\\nlines\n"})
+    for (const char* line :
+         {"ID3v1: v1.1\n", "ID3v1 Title: Caf\xC3\xA9\n", "ID3v1 Artist: Old Artist\n", "ID3v1 Year: 1990\n",
+          "ID3v1 Comment: Two\\nlines\n", "ID3v1 Track: 4\n", "ID3v1 Genre: 79 Hard Rock\n", "ID3v2: v2.3, ",
+          "ID3v2 Title: Caf\xC3\xA9\n", "ID3v2 Artist: Old Artist\n", "ID3v2 Genre: Hard Rock\n",
+          "ID3v2 Track: 4\n", "ID3v2 Comment: Two\\nlines\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
     std::string peer = run("id3v2 -l " + quote(mp3));
     EXPECT_NE(peer.find("TCON (Content type): Hard Rock"), std::string::npos) << peer;
