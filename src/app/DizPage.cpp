@@ -27,6 +27,7 @@ QToolButton* makeButton(QWidget* parent, const char* name, const QString& captio
     b->setCheckable(checkable);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     b->setFocusPolicy(Qt::NoFocus);
+    b->setFont(parent->font());
     return b;
 }
 
@@ -125,9 +126,13 @@ TDizPage::TDizPage(QWidget* parent) : QWidget(parent) {
     // The description buttons.
     Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
+    // Nine buttons share the strip: a compact face keeps the window at its 675 pixels.
+    QFont small = Panel2->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    Panel2->setFont(small);
     auto* p2 = new QHBoxLayout(Panel2);
     p2->setContentsMargins(0, 0, 0, 0);
-    p2->setSpacing(2);
+    p2->setSpacing(1);
     B_Auto = makeButton(Panel2, "B_Auto", QStringLiteral("Auto select"), true);
     B_FileID = makeButton(Panel2, "B_FileID", QStringLiteral("file_id.diz"), true);
     B_Readme = makeButton(Panel2, "B_Readme", QStringLiteral("readme.txt"), true);
@@ -144,7 +149,7 @@ TDizPage::TDizPage(QWidget* parent) : QWidget(parent) {
         p2->addWidget(b);
     }
     B_Auto->setChecked(true);
-    p2->addSpacing(8);
+    p2->addSpacing(2);
     B_autoview = makeButton(Panel2, "B_autoview", QStringLiteral("Auto view"), true);
     B_autoview->setChecked(true);
     B_view = makeButton(Panel2, "B_view", QStringLiteral("View"));

@@ -172,6 +172,7 @@ void TMFileExplorer::setViewStyle(TViewStyle s) {
         break;
     }
     listView_->setMovement(QListView::Static);
+    applyDragDrop();
     applyGrid();
     stack_->setCurrentWidget(view());
     setFocusProxy(view());
@@ -211,6 +212,12 @@ void TMFileExplorer::setMultiSelect(bool on) {
 
 void TMFileExplorer::setDragMode(TDragMode m) {
     dragMode_ = m;
+    applyDragDrop();
+}
+
+// The list view resets its drag and drop settings whenever its view mode or movement change.
+void TMFileExplorer::applyDragDrop() {
+    const TDragMode m = dragMode_;
     model_->dragEnabled = m == dmAutomatic;
     for (QAbstractItemView* v :
          {static_cast<QAbstractItemView*>(listView_), static_cast<QAbstractItemView*>(treeView_)}) {
@@ -384,19 +391,26 @@ bool TMFileExplorer::handleKey(QKeyEvent* e) {
     return handled;
 }
 
-void TMFileExplorer::keyPressEvent(QKeyEvent* e) {
-    // Keys sent to the list itself go to its item view, as if it had the focus.
+// Keys sent to the list itself go to its item view, as if it had the focus. Keys the view leaves
+// alone come back up here and go on to the parent.
+void TMFileExplorer::forwardKey(QKeyEvent* e) {
+    if (forwarding_ || e == lastViewKey_) {
+        e->ignore();
+        return;
+    }
+    forwarding_ = true;
     QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text(), e->isAutoRepeat(),
                    static_cast<ushort>(e->count()));
     QCoreApplication::sendEvent(view(), &copy);
+    forwarding_ = false;
     e->setAccepted(copy.isAccepted());
 }
 
+void TMFileExplorer::keyPressEvent(QKeyEvent* e) {
+    forwardKey(e);
+}
 void TMFileExplorer::keyReleaseEvent(QKeyEvent* e) {
-    QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text(), e->isAutoRepeat(),
-                   static_cast<ushort>(e->count()));
-    QCoreApplication::sendEvent(view(), &copy);
-    e->setAccepted(copy.isAccepted());
+    forwardKey(e);
 }
 
 bool TMFileExplorer::eventFilter(QObject* watched, QEvent* event) {
@@ -406,11 +420,14 @@ bool TMFileExplorer::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (isView)
+        if (isView) {
+            lastViewKey_ = event;
             return handleKey(static_cast<QKeyEvent*>(event));
+        }
         break;
     case QEvent::KeyRelease:
         if (isView) {
+            lastViewKey_ = event;
             auto* k = static_cast<QKeyEvent*>(event);
             emit OnKeyUp(k->key(), k->modifiers());
         }

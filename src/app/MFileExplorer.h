@@ -119,8 +119,10 @@ protected:
 private:
     void DblClick();
     bool handleKey(QKeyEvent* e);
+    void forwardKey(QKeyEvent* e);
     void applyColumns();
     void applyGrid();
+    void applyDragDrop();
     QMimeData* makeDragData(const QList<int>& rows);
 
     FileListModel* model_;
@@ -138,6 +140,8 @@ private:
     bool columnsDrives_ = false;
     bool columnsSet_ = false;
     bool skipNextRelease_ = false;
+    bool forwarding_ = false;
+    const QEvent* lastViewKey_ = nullptr; // a key the view saw, coming back up unhandled
 };
 
 // Drag data of a file list view: the selected files as URLs, and the view they came from.
