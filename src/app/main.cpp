@@ -2,6 +2,36 @@
 #include "app/ZipMain.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// bench/: with KORVEL_BENCH_FOLDER set, the browser shows that folder (KORVEL_BENCH_STYLE=report
+// for the details view), paints it, prints the peak memory of the process and ends.
+void benchmarkHook(korvel::TMain& main) {
+    const QString folder = qEnvironmentVariable("KORVEL_BENCH_FOLDER");
+    if (folder.isEmpty())
+        return;
+    if (qEnvironmentVariable("KORVEL_BENCH_STYLE") == QLatin1String("report"))
+        main.LFile->setViewStyle(korvel::TMFileExplorer::vsReport);
+    main.LFile->setDirectory(folder);
+    QTimer::singleShot(500, &main, [&main] {
+        main.grab(); // everything painted once
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmHWM") || line.startsWith("VmRSS"))
+                    std::printf("%s\n", line.simplified().constData());
+        std::printf("rows %d\n", main.LFile->rowCount());
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -19,5 +49,6 @@ int main(int argc, char** argv) {
     Main.pgm_init();
 
     Main.show();
+    benchmarkHook(Main);
     return QApplication::exec();
 }
