@@ -33,6 +33,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         if (FolderView::rightAligned(index.column(), rows_.drives))
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::SizeHintRole:
+        if (index.column() == 0 && itemSize.isValid())
+            return itemSize;
+        return {};
     case Qt::ToolTipRole:
         if (index.column() == 0)
             return path(index.row());

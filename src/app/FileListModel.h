@@ -6,6 +6,7 @@
 #include "platform/FolderView.h"
 
 #include <QAbstractTableModel>
+#include <QSize>
 
 #include <functional>
 
@@ -35,6 +36,8 @@ public:
     const FolderRows& rows() const { return rows_; }
 
     bool dragEnabled = false;
+    // The size of every item in the icon and list styles; invalid in the details style.
+    QSize itemSize;
     // Makes the drag data of the given rows (set by the view that owns the model).
     std::function<QMimeData*(const QList<int>& rows)> makeMimeData;
 

@@ -185,19 +185,31 @@ void TMFileExplorer::setViewStyle(TViewStyle s) {
 // Items sit on a grid; the list styles make their cells as wide as the pane allows.
 void TMFileExplorer::applyGrid() {
     const int w = listView_->viewport()->width();
+    QSize grid;
     switch (viewStyle_) {
     case vsIcon:
-        listView_->setGridSize(QSize(96, 64));
+        grid = QSize(96, 64);
         break;
     case vsSmallIcon:
-        listView_->setGridSize(QSize(w > 0 && w < 2 * 160 ? std::max(60, w - 2) : 160, 20));
+        grid = QSize(w > 0 && w < 2 * 160 ? std::max(60, w - 2) : 160, 20);
         break;
     case vsList:
-        listView_->setGridSize(QSize(w > 0 && w < 2 * 180 ? std::max(60, w - 2) : 180, 20));
+        grid = QSize(w > 0 && w < 2 * 180 ? std::max(60, w - 2) : 180, 20);
         break;
     case vsReport:
-        break;
+        model_->itemSize = QSize();
+        return;
     }
+    // Every item takes its whole cell (the list measures one item for all of them). The list
+    // styles place the items by that size alone: a grid would leave a blank first row.
+    const QSize item = grid - QSize(4, 0);
+    if (viewStyle_ != vsIcon)
+        grid = QSize();
+    if (item == model_->itemSize && grid == listView_->gridSize())
+        return;
+    model_->itemSize = item;
+    listView_->setGridSize(grid);
+    listView_->setSpacing(listView_->spacing()); // lays the items out again
 }
 
 bool TMFileExplorer::MultiSelect() const {

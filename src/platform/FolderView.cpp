@@ -112,7 +112,7 @@ QString FolderView::caption(int column, bool drives) {
 
 int FolderView::columnWidth(int column, bool drives) {
     static const int folderWidths[] = {140, 70, 70, 110, 60};
-    static const int driveWidths[] = {140, 100, 80, 80, 60};
+    static const int driveWidths[] = {140, 80, 110, 110, 60};
     if (column < 0 || column >= ColumnCount)
         return 0;
     return drives ? driveWidths[column] : folderWidths[column];
