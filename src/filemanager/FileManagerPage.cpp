@@ -51,8 +51,12 @@ Pane makePane(QWidget* parent, const char* panel, const char* bar, const char* u
     p.shape = new QFrame(p.panel);
     p.shape->setObjectName(QString::fromLatin1(shape));
     p.shape->setFixedHeight(12);
-    p.shape->setFrameShape(QFrame::Box);
+    // The active-pane bar: an outline in the inactive caption colour until its pane is active.
+    p.shape->setFrameStyle(QFrame::Box | QFrame::Plain);
     p.shape->setLineWidth(2);
+    QPalette pal = p.shape->palette();
+    pal.setColor(QPalette::WindowText, QColor(191, 205, 219));
+    p.shape->setPalette(pal);
     v->addWidget(p.shape);
     p.list = new TMFileExplorer(p.panel, QString::fromLatin1(list));
     p.list->setMultiSelect(true);
