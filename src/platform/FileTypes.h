@@ -1,0 +1,38 @@
+#pragma once
+// Type names and icons of the file lists, decided by the file NAME only (the extension): files
+// are never opened to find their type. Each key (folder, drive, extension) is looked up once.
+
+#include "core/files/TypeKeys.h"
+
+#include <QIcon>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+class FileTypes {
+public:
+    static FileTypes& instance();
+
+    files::TypeKeys& keys() { return keys_; }
+    const QString& name(std::uint32_t id);
+    // The same name as UTF-8 bytes, for sorting by type.
+    std::string_view nameUtf8(std::uint32_t id);
+    // Needs a QApplication (icons come from the style and the icon theme).
+    QIcon icon(std::uint32_t id);
+
+private:
+    FileTypes() = default;
+    void resolve(std::uint32_t id);
+
+    files::TypeKeys keys_;
+    std::vector<QString> names_;
+    std::vector<std::string> utf8_;
+    std::vector<bool> resolved_;
+    std::vector<QIcon> icons_;
+    std::vector<bool> iconResolved_;
+};
+
+} // namespace korvel
