@@ -17,7 +17,9 @@ bool registerCommand(const Command& c) {
     return true;
 }
 
-const std::vector<Command>& commands() { return registry(); }
+const std::vector<Command>& commands() {
+    return registry();
+}
 
 } // namespace korvel::cli
 

@@ -8,8 +8,8 @@ namespace {
 class MessageBoxPrompts final : public Prompts {
 public:
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
-        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
-               QMessageBox::Yes;
+        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
     }
     bool askOkCancel(QWidget* parent, const QString& title, const QString& text) override {
         return QMessageBox::question(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel,
@@ -48,8 +48,12 @@ Prompts* installed = nullptr;
 
 } // namespace
 
-Prompts& Prompts::current() { return installed ? *installed : messageBoxes(); }
+Prompts& Prompts::current() {
+    return installed ? *installed : messageBoxes();
+}
 
-void Prompts::install(Prompts* p) { installed = p; }
+void Prompts::install(Prompts* p) {
+    installed = p;
+}
 
 } // namespace korvel

@@ -1,0 +1,270 @@
+// libunzip32.so: the unzip engine. One entry point, Wiz_SingleEntryUnzip, serving the listing,
+// print and extraction requests on top of libzip.
+#include "unzip_internal.h"
+#include "wildmatch.h"
+#include "ziptime.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+
+namespace korvel::engine {
+
+bool UnzipRequest::selected(std::string_view name) {
+    bool in = include.empty();
+    for (size_t i = 0; i < include.size(); ++i) {
+        if (wildmatch(include[i], name, ignoreCase())) {
+            in = true;
+            includeMatched[i] = true;
+        }
+    }
+    if (!in)
+        return false;
+    for (const auto& x : exclude) {
+        if (wildmatch(x, name, ignoreCase()))
+            return false;
+    }
+    return true;
+}
+
+int UnzipRequest::print(const char* text, size_t len) const {
+    if (!uf || !uf->print)
+        return 0;
+    return uf->print(const_cast<char*>(text), static_cast<unsigned long>(len));
+}
+
+std::string memberName(zip_t* za, zip_uint64_t index) {
+    const char* n = zip_get_name(za, index, ZIP_FL_ENC_GUESS);
+    return n ? std::string(n) : std::string();
+}
+
+int worse(int a, int b) {
+    auto rank = [](int r) {
+        switch (r) {
+        case PK_OK:
+            return 0;
+        case PK_WARN:
+            return 1;
+        case PK_FIND:
+            return 2;
+        case PK_BADPWD:
+            return 3;
+        case PK_ERR:
+            return 4;
+        case PK_DISK:
+            return 5;
+        default:
+            return 6;
+        }
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+
+namespace {
+
+const char* methodName(zip_int32_t m) {
+    switch (m) {
+    case ZIP_CM_STORE:
+        return "Stored";
+    case ZIP_CM_SHRINK:
+        return "Shrunk";
+    case ZIP_CM_REDUCE_1:
+    case ZIP_CM_REDUCE_2:
+    case ZIP_CM_REDUCE_3:
+    case ZIP_CM_REDUCE_4:
+        return "Reduced";
+    case ZIP_CM_IMPLODE:
+        return "Implode";
+    case ZIP_CM_DEFLATE:
+        return "Defl:N";
+    case ZIP_CM_DEFLATE64:
+        return "Def64#";
+    case ZIP_CM_BZIP2:
+        return "BZip2";
+    case ZIP_CM_LZMA:
+        return "LZMA";
+    case ZIP_CM_XZ:
+        return "XZ";
+    default:
+        return "Unk:###";
+    }
+}
+
+} // namespace
+
+int runListing(zip_t* za, UnzipRequest& rq) {
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    uint64_t total = 0, totalComp = 0;
+    uint32_t members = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0)
+            continue;
+        std::string name = memberName(za, static_cast<zip_uint64_t>(i));
+        if (!rq.selected(name))
+            continue;
+        MemberTime mt = memberTime(za, static_cast<zip_uint64_t>(i), st);
+        struct tm tmv {};
+        localtime_r(&mt.when, &tmv);
+        const uint64_t size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+        const uint64_t csize = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+        unsigned factor = 0;
+        if (size > 0 && csize < size)
+            factor = static_cast<unsigned>(((size - csize) * 100) / size);
+        const bool crypt = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+        total += size;
+        totalComp += csize;
+        ++members;
+        if (rq.uf && rq.uf->SendApplicationMessage) {
+            rq.uf->SendApplicationMessage(
+                size, csize, factor, static_cast<unsigned>(tmv.tm_mon + 1),
+                static_cast<unsigned>(tmv.tm_mday), static_cast<unsigned>((tmv.tm_year + 1900) % 100),
+                static_cast<unsigned>(tmv.tm_hour), static_cast<unsigned>(tmv.tm_min), ' ', name.c_str(),
+                methodName(st.comp_method), static_cast<unsigned long>(st.crc), crypt ? 'E' : ' ');
+        }
+    }
+    if (rq.uf) {
+        rq.uf->TotalSize = total;
+        rq.uf->TotalSizeComp = totalComp;
+        rq.uf->NumMembers = members;
+        rq.uf->CompFactor =
+            total > 0 && totalComp < total ? static_cast<int32_t>(((total - totalComp) * 100) / total) : 0;
+        zip_int32_t clen = 0;
+        const char* c = zip_get_archive_comment(za, &clen, ZIP_FL_ENC_RAW);
+        rq.uf->cchComment = c ? static_cast<uint32_t>(clen) : 0;
+    }
+    if (!rq.include.empty() && members == 0)
+        return PK_FIND;
+    return PK_OK;
+}
+
+int runPrint(zip_t* za, UnzipRequest& rq) {
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    size_t budget = UZ_PRINT_LIMIT;
+    int result = PK_OK;
+    bool delivered = false;
+    bool matched = false;
+
+    // One exact name, matched with case: the archive's name table answers at once.
+    std::vector<zip_uint64_t> candidates;
+    if (rq.include.size() == 1 && rq.exclude.empty() && !rq.ignoreCase() && !hasWildcards(rq.include[0])) {
+        zip_int64_t idx = zip_name_locate(za, rq.include[0].c_str(), ZIP_FL_ENC_GUESS);
+        if (idx >= 0)
+            candidates.push_back(static_cast<zip_uint64_t>(idx));
+    } else {
+        for (zip_int64_t i = 0; i < count; ++i) {
+            const char* n = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+            if (n && rq.selected(n))
+                candidates.push_back(static_cast<zip_uint64_t>(i));
+        }
+    }
+
+    std::vector<char> buf;
+    for (zip_uint64_t idx : candidates) {
+        std::string name = memberName(za, idx);
+        if (!name.empty() && name.back() == '/')
+            continue; // a folder has no bytes to print
+        matched = true;
+        if (budget == 0)
+            break;
+        zip_file_t* zf = zip_fopen_index(za, idx, 0);
+        if (!zf) {
+            int ze = zip_error_code_zip(zip_get_error(za));
+            zip_error_clear(za);
+            result =
+                worse(result, (ze == ZIP_ER_NOPASSWD || ze == ZIP_ER_WRONGPASSWD || ze == ZIP_ER_ENCRNOTSUPP)
+                                  ? PK_BADPWD
+                                  : PK_ERR);
+            continue;
+        }
+        // Read the member whole (up to the bound) before delivering anything: a damaged member
+        // delivers nothing.
+        buf.clear();
+        size_t have = 0;
+        bool failed = false;
+        while (have < budget) {
+            size_t want = std::min<size_t>(budget - have, 64 * 1024);
+            buf.resize(have + want + 1);
+            zip_int64_t n = zip_fread(zf, buf.data() + have, want);
+            if (n < 0) {
+                failed = true;
+                break;
+            }
+            if (n == 0)
+                break;
+            have += static_cast<size_t>(n);
+        }
+        zip_fclose(zf);
+        if (failed) {
+            result = worse(result, PK_ERR);
+            continue;
+        }
+        buf.resize(have + 1);
+        buf[have] = '\0';
+        rq.print(buf.data(), have);
+        budget -= have;
+        delivered = true;
+    }
+    if (!matched)
+        return PK_FIND;
+    if (!delivered && result == PK_OK)
+        return PK_FIND;
+    return result;
+}
+
+} // namespace korvel::engine
+
+using namespace korvel::engine;
+
+namespace {
+
+std::vector<std::string> names(int n, char** v) {
+    std::vector<std::string> out;
+    if (n <= 0 || !v)
+        return out;
+    out.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        if (v[i])
+            out.emplace_back(v[i]);
+    }
+    return out;
+}
+
+} // namespace
+
+extern "C" ZE_API int Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv, DCL* lpDCL,
+                                           USERFUNCTIONS* lpUserFunc) {
+    if (!lpDCL || !lpDCL->lpszZipFN || !*lpDCL->lpszZipFN)
+        return PK_PARAM;
+    UnzipRequest rq;
+    rq.dcl = lpDCL;
+    rq.uf = lpUserFunc;
+    rq.include = names(ifnc, ifnv);
+    rq.exclude = names(xfnc, xfnv);
+    rq.includeMatched.assign(rq.include.size(), false);
+
+    int err = 0;
+    zip_t* za = zip_open(lpDCL->lpszZipFN, ZIP_RDONLY, &err);
+    if (!za)
+        return err == ZIP_ER_MEMORY ? PK_MEM : PK_NOZIP;
+
+    int result;
+    if (lpDCL->nvflag)
+        result = runListing(za, rq);
+    else if (lpDCL->ncflag)
+        result = runPrint(za, rq);
+    else
+        result = runExtraction(za, rq);
+
+    if (lpDCL->nzflag) {
+        zip_int32_t clen = 0;
+        const char* c = zip_get_archive_comment(za, &clen, ZIP_FL_ENC_RAW);
+        if (c && clen > 0) {
+            std::string text(c, static_cast<size_t>(clen));
+            rq.print(text.c_str(), text.size());
+        }
+    }
+    zip_discard(za);
+    return result;
+}
