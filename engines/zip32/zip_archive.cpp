@@ -280,7 +280,7 @@ int Job::run(const std::string& archive, const std::vector<std::string>& names) 
         int n = deleteEntries(za, names);
         if (n == 0) {
             zip_discard(za);
-            return worseZip(result_, ZE_NONE);
+            return ZE_NONE;
         }
         if (zip_close(za) != 0)
             return closeError(za);
@@ -353,7 +353,7 @@ int Job::run(const std::string& archive, const std::vector<std::string>& names) 
     if (added.empty()) {
         // Nothing changes: the archive is left alone (an empty "new" archive would delete it).
         zip_discard(za);
-        return worseZip(result_, ZE_NONE);
+        return ZE_NONE;
     }
 
     time_t latest = 0;

@@ -1,0 +1,164 @@
+// The unzip engine reads archives made by the real zip tool: stored, deflated, with folders,
+// zip64, CP437 names. Its listing agrees with `unzip -Z -l`; print and extraction give back the
+// original bytes.
+#include "../support/ArchiveFixtures.h"
+#include "EngineCalls.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+
+using namespace korvel::test;
+
+namespace {
+
+// A small tree with text, binary and empty files, nested folders and a name with blanks.
+std::map<std::string, std::string> makeTree(const std::string& root) {
+    std::map<std::string, std::string> files;
+    files["src/file_id.diz"] = "\xC9\xCD\xCD\xBB KORVEL \xC8\xCD\xCD\xBC\r\n";
+    files["src/readme.txt"] = std::string(5000, 'r');
+    files["src/empty.bin"] = "";
+    std::string bin;
+    for (int i = 0; i < 70000; ++i)
+        bin += static_cast<char>((i * 7919) >> 3);
+    files["src/deep/er/binary.dat"] = bin;
+    files["src/with blank.txt"] = "blank name\n";
+    for (auto& [name, data] : files)
+        writeFile(root + "/" + name, data);
+    return files;
+}
+
+struct PeerCase {
+    const char* label;
+    const char* zipArgs;
+    const char* method; // method name expected for the big files
+};
+
+class ZipToolArchives : public ::testing::TestWithParam<PeerCase> {};
+
+TEST_P(ZipToolArchives, ListingAgreesWithZipinfo) {
+    TempDir t;
+    makeTree(t.path().string());
+    ASSERT_EQ(zipTool(t.path().string(), std::string(GetParam().zipArgs) + " a.zip src"), 0);
+    const std::string zip = t / "a.zip";
+    ASSERT_EQ(listArchive(zip), PK_OK);
+
+    std::string out;
+    ASSERT_EQ(run("unzip -Z -l " + shellQuote(zip), &out), 0);
+    std::regex line(
+        R"(^\S+\s+\S+\s+\S+\s+(\d+)\s+\S+\s+(\d+)\s+(\S+)\s+(\d\d)-(\w{3})-(\d\d) (\d\d):(\d\d) (.*)$)");
+    const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::istringstream in(out);
+    std::string l;
+    size_t i = 0;
+    while (std::getline(in, l)) {
+        std::smatch m;
+        if (!std::regex_match(l, m, line))
+            continue;
+        ASSERT_LT(i, Recorder::listed.size());
+        const Listed& x = Recorder::listed[i++];
+        SCOPED_TRACE(l);
+        EXPECT_EQ(x.name, m[9].str());
+        EXPECT_EQ(x.size, std::stoull(m[1].str()));
+        EXPECT_EQ(x.csize, std::stoull(m[2].str()));
+        EXPECT_EQ(x.yr, static_cast<unsigned>(std::stoi(m[4].str())));
+        EXPECT_EQ(std::string(months[x.mo - 1]), m[5].str());
+        EXPECT_EQ(x.dy, static_cast<unsigned>(std::stoi(m[6].str())));
+        EXPECT_EQ(x.hh, static_cast<unsigned>(std::stoi(m[7].str())));
+        EXPECT_EQ(x.mm, static_cast<unsigned>(std::stoi(m[8].str())));
+    }
+    EXPECT_EQ(i, Recorder::listed.size());
+    EXPECT_GE(i, 8u);
+}
+
+TEST_P(ZipToolArchives, PrintAndExtractGiveTheOriginalBytes) {
+    TempDir t;
+    auto files = makeTree(t.path().string());
+    ASSERT_EQ(zipTool(t.path().string(), std::string(GetParam().zipArgs) + " a.zip src"), 0);
+    const std::string zip = t / "a.zip";
+    for (auto& [name, data] : files) {
+        std::string got;
+        EXPECT_EQ(printMember(zip, name, &got), PK_OK) << name;
+        EXPECT_EQ(got, data) << name;
+    }
+    Request r(zip, t / "out");
+    r.d.ndflag = 1;
+    EXPECT_EQ(r.call(), PK_OK);
+    for (auto& [name, data] : files)
+        EXPECT_EQ(readFile(t / ("out/" + name)), data) << name;
+    EXPECT_TRUE(fs::is_directory(t / "out/src/deep/er"));
+}
+
+TEST_P(ZipToolArchives, MethodAndCrcAreReported) {
+    TempDir t;
+    makeTree(t.path().string());
+    ASSERT_EQ(zipTool(t.path().string(), std::string(GetParam().zipArgs) + " a.zip src"), 0);
+    ASSERT_EQ(listArchive(t / "a.zip"), PK_OK);
+    std::string out;
+    run("unzip -v " + shellQuote(t / "a.zip"), &out);
+    for (const auto& x : Recorder::listed) {
+        if (x.name == "src/deep/er/binary.dat") {
+            EXPECT_EQ(x.method, GetParam().method);
+            char crc[16];
+            std::snprintf(crc, sizeof crc, "%08lx", x.crc);
+            EXPECT_NE(out.find(crc), std::string::npos) << crc;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Peers, ZipToolArchives,
+                         ::testing::Values(PeerCase{"stored", "-r -0", "Stored"},
+                                           PeerCase{"deflated", "-r -9", "Defl:N"},
+                                           PeerCase{"noextra", "-r -X", "Defl:N"},
+                                           PeerCase{"zip64", "-r -fz", "Defl:N"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// A member name in code page 437 without the UTF-8 flag, as DOS tools wrote them.
+std::string cp437Archive(const TempDir& t) {
+    python(t.path().string(), R"(
+import struct, zlib
+name = "caf\u00e9_\u2591.txt".encode("cp437")
+data = b"DOS name\r\n"
+crc = zlib.crc32(data)
+lh = struct.pack("<IHHHHHIIIHH", 0x04034b50, 20, 0, 0, 0x2c20, 0x2c2c, crc, len(data), len(data), len(name), 0) + name + data
+cd = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014b50, 20, 20, 0, 0, 0x2c20, 0x2c2c, crc, len(data), len(data), len(name), 0, 0, 0, 0, 0x20, 0) + name
+eocd = struct.pack("<IHHHHIIH", 0x06054b50, 0, 0, 1, 1, len(cd), len(lh), 0)
+open("cp.zip", "wb").write(lh + cd + eocd)
+)");
+    return t / "cp.zip";
+}
+
+TEST(Cp437Names, AreDecodedForListingPrintAndExtraction) {
+    TempDir t;
+    const std::string zip = cp437Archive(t);
+    ASSERT_EQ(listArchive(zip), PK_OK);
+    ASSERT_EQ(Recorder::listed.size(), 1u);
+    EXPECT_EQ(Recorder::listed[0].name, "caf\xC3\xA9_\xE2\x96\x91.txt"); // "café_░.txt" in UTF-8
+    EXPECT_EQ(Recorder::listed[0].mo, 1u);
+    EXPECT_EQ(Recorder::listed[0].dy, 12u);
+    EXPECT_EQ(Recorder::listed[0].yr, 2u);
+    EXPECT_EQ(Recorder::listed[0].hh, 5u);
+    EXPECT_EQ(Recorder::listed[0].mm, 33u);
+    std::string got;
+    EXPECT_EQ(printMember(zip, "CAF\xC3\xA9_*.TXT", &got), PK_OK);
+    EXPECT_EQ(got, "DOS name\r\n");
+    Request r(zip, t / "out");
+    EXPECT_EQ(r.call(), PK_OK);
+    EXPECT_EQ(readFile(t / "out/caf\xC3\xA9_\xE2\x96\x91.txt"), "DOS name\r\n");
+}
+
+TEST(Utf8Names, FromTheZipToolRoundTrip) {
+    TempDir t;
+    writeFile(t / "src/\xC3\xBC"
+                  "ber.txt",
+              "u");
+    ASSERT_EQ(zipTool(t.path().string(), "-r a.zip src"), 0);
+    ASSERT_EQ(listArchive(t / "a.zip"), PK_OK);
+    ASSERT_EQ(Recorder::listed.size(), 2u);
+    EXPECT_EQ(Recorder::listed[1].name, "src/\xC3\xBC"
+                                        "ber.txt");
+}
+
+} // namespace
