@@ -18,7 +18,7 @@ import zipfile
 
 top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 bindir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin")
-cli = os.path.join(bindir, "korvel-cli")
+cli = os.path.abspath(os.path.join(bindir, "korvel-cli"))
 work = sys.argv[2] if len(sys.argv) > 2 else tempfile.mkdtemp(prefix="korvel-bench-")
 os.makedirs(work, exist_ok=True)
 

@@ -1,5 +1,6 @@
 // libunzip32.so: the unzip engine. One entry point, Wiz_SingleEntryUnzip, serving the listing,
 // print and extraction requests on top of libzip.
+#include "central_dir.h"
 #include "unzip_internal.h"
 #include "wildmatch.h"
 #include "ziptime.h"
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <zlib.h>
 
 namespace korvel::engine {
 
@@ -61,8 +63,6 @@ int worse(int a, int b) {
     return rank(b) > rank(a) ? b : a;
 }
 
-namespace {
-
 const char* methodName(zip_int32_t m) {
     switch (m) {
     case ZIP_CM_STORE:
@@ -90,8 +90,6 @@ const char* methodName(zip_int32_t m) {
         return "Unk:###";
     }
 }
-
-} // namespace
 
 int runListing(zip_t* za, UnzipRequest& rq) {
     const zip_int64_t count = zip_get_num_entries(za, 0);
@@ -213,6 +211,168 @@ int runPrint(zip_t* za, UnzipRequest& rq) {
     return result;
 }
 
+const char* methodName(zip_int32_t m);
+
+namespace {
+
+unsigned percentSaved(uint64_t size, uint64_t csize) {
+    return size > 0 && csize < size ? static_cast<unsigned>(((size - csize) * 100) / size) : 0;
+}
+
+int fastListing(CentralDirectory& cd, UnzipRequest& rq) {
+    uint64_t total = 0, totalComp = 0;
+    uint32_t members = 0;
+    CdEntry e;
+    while (cd.next(e)) {
+        if (!rq.selected(e.name))
+            continue;
+        unsigned mo, dy, yr, hh, mi;
+        entryTime(e, mo, dy, yr, hh, mi);
+        total += e.size;
+        totalComp += e.compSize;
+        ++members;
+        if (rq.uf && rq.uf->SendApplicationMessage)
+            rq.uf->SendApplicationMessage(e.size, e.compSize, percentSaved(e.size, e.compSize), mo, dy, yr,
+                                          hh, mi, ' ', e.name.c_str(), methodName(e.method), e.crc,
+                                          e.encrypted() ? 'E' : ' ');
+    }
+    if (rq.uf) {
+        rq.uf->TotalSize = total;
+        rq.uf->TotalSizeComp = totalComp;
+        rq.uf->NumMembers = members;
+        rq.uf->CompFactor = static_cast<int32_t>(percentSaved(total, totalComp));
+        rq.uf->cchComment = static_cast<uint32_t>(cd.comment().size());
+    }
+    if (!rq.include.empty() && members == 0)
+        return PK_FIND;
+    return PK_OK;
+}
+
+// Reads a stored or deflated member straight from the map: at most `budget` bytes into `out`.
+// Returns PK_OK, PK_ERR (damaged) or -1 (a method this path does not read: use libzip).
+int readFast(const CentralDirectory& cd, const CdEntry& e, size_t budget, std::vector<char>& out) {
+    if (e.method != ZIP_CM_STORE && e.method != ZIP_CM_DEFLATE)
+        return -1;
+    std::string_view data;
+    if (!cd.memberData(e, data))
+        return PK_ERR;
+    out.clear();
+    if (e.method == ZIP_CM_STORE) {
+        size_t n = std::min<size_t>(data.size(), budget);
+        out.assign(data.data(), data.data() + n);
+        if (n == data.size() &&
+            (data.size() != e.size ||
+             ::crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(n)) != e.crc))
+            return PK_ERR;
+        return PK_OK;
+    }
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
+        return PK_MEM;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    uLong crc = 0;
+    size_t have = 0;
+    int zr = Z_OK;
+    size_t avail = data.size();
+    while (have < budget && zr != Z_STREAM_END) {
+        size_t want = std::min<size_t>(budget - have, 256 * 1024);
+        out.resize(have + want);
+        z.next_out = reinterpret_cast<Bytef*>(out.data() + have);
+        z.avail_out = static_cast<uInt>(want);
+        uInt chunk = static_cast<uInt>(std::min<size_t>(avail, 1u << 30));
+        z.avail_in = chunk;
+        zr = inflate(&z, Z_NO_FLUSH);
+        avail -= chunk - z.avail_in;
+        size_t got = want - z.avail_out;
+        crc = ::crc32(crc, reinterpret_cast<const Bytef*>(out.data() + have), static_cast<uInt>(got));
+        have += got;
+        if (zr != Z_OK && zr != Z_STREAM_END) {
+            inflateEnd(&z);
+            return PK_ERR;
+        }
+        if (zr == Z_OK && got == 0 && z.avail_in == 0) {
+            inflateEnd(&z);
+            return PK_ERR; // the data ends before the stream does
+        }
+    }
+    inflateEnd(&z);
+    out.resize(have);
+    if (zr == Z_STREAM_END && (have != e.size || crc != e.crc))
+        return PK_ERR;
+    return PK_OK;
+}
+
+int fastPrint(CentralDirectory& cd, UnzipRequest& rq, const char* path) {
+    size_t budget = UZ_PRINT_LIMIT;
+    int result = PK_OK;
+    bool delivered = false, matched = false;
+    zip_t* za = nullptr; // opened only for members this path does not read itself
+    std::vector<char> buf;
+    CdEntry e;
+    while (cd.next(e) && budget > 0) {
+        if (e.name.empty() || e.name.back() == '/' || !rq.selected(e.name))
+            continue;
+        matched = true;
+        if (e.encrypted()) {
+            result = worse(result, PK_BADPWD);
+            continue;
+        }
+        int r = readFast(cd, e, budget, buf);
+        if (r < 0) {
+            int err = 0;
+            if (!za)
+                za = zip_open(path, ZIP_RDONLY, &err);
+            zip_file_t* zf = za ? zip_fopen_index(za, e.index, 0) : nullptr;
+            r = PK_ERR;
+            if (zf) {
+                buf.clear();
+                size_t have = 0;
+                r = PK_OK;
+                while (have < budget) {
+                    size_t want = std::min<size_t>(budget - have, 64 * 1024);
+                    buf.resize(have + want);
+                    zip_int64_t n = zip_fread(zf, buf.data() + have, want);
+                    if (n < 0)
+                        r = PK_ERR;
+                    if (n <= 0)
+                        break;
+                    have += static_cast<size_t>(n);
+                }
+                buf.resize(have);
+                zip_fclose(zf);
+            }
+        }
+        if (r != PK_OK) {
+            result = worse(result, r);
+            continue;
+        }
+        const size_t n = buf.size();
+        buf.push_back('\0');
+        rq.print(buf.data(), n);
+        budget -= n;
+        delivered = true;
+    }
+    if (za)
+        zip_discard(za);
+    if (!matched || (!delivered && result == PK_OK))
+        return PK_FIND;
+    return result;
+}
+
+} // namespace
+
+int runFast(const char* path, UnzipRequest& rq) {
+    CentralDirectory cd;
+    if (!cd.open(path))
+        return -1;
+    int result = rq.dcl->nvflag ? fastListing(cd, rq) : fastPrint(cd, rq, path);
+    if (rq.dcl->nzflag && !cd.comment().empty()) {
+        std::string text(cd.comment());
+        rq.print(text.c_str(), text.size());
+    }
+    return result;
+}
+
 } // namespace korvel::engine
 
 using namespace korvel::engine;
@@ -243,6 +403,14 @@ extern "C" ZE_API int Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char
     rq.include = names(ifnc, ifnv);
     rq.exclude = names(xfnc, xfnv);
     rq.includeMatched.assign(rq.include.size(), false);
+
+    // Listing and print read the central directory directly; libzip does the rest, and takes
+    // over whenever the direct reader cannot vouch for the archive.
+    if (lpDCL->nvflag || lpDCL->ncflag) {
+        int fast = runFast(lpDCL->lpszZipFN, rq);
+        if (fast >= 0)
+            return fast;
+    }
 
     int err = 0;
     zip_t* za = zip_open(lpDCL->lpszZipFN, ZIP_RDONLY, &err);

@@ -162,3 +162,60 @@ TEST(Utf8Names, FromTheZipToolRoundTrip) {
 }
 
 } // namespace
+
+namespace {
+
+// Listing and print read the directory directly, extraction through libzip: both must see the
+// same names, whatever bytes the names hold.
+TEST(NameDecoding, ListingAndExtractionAgree) {
+    TempDir t;
+    // Raw name bytes, written by hand: code page 437, control bytes, valid UTF-8, the UTF-8 flag.
+    python(t.path().string(), R"(
+import struct, zlib
+names = [(b'plain.txt', 0), (b'\x82t\x82.txt', 0), (b'ctl\x01\x82.txt', 0), (b'tab\tname\x7f\x99.txt', 0),
+         ('\u00fcber.txt'.encode('utf-8'), 0), ('flagged\u00e9.txt'.encode('utf-8'), 0x800)]
+local = b''; central = b''
+for raw, flag in names:
+    data = b'content of ' + raw
+    crc = zlib.crc32(data)
+    off = len(local)
+    local += struct.pack('<IHHHHHIIIHH', 0x04034b50, 20, flag, 0, 0, 0x2c2c, crc, len(data), len(data), len(raw), 0) + raw + data
+    central += struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 20, 20, flag, 0, 0, 0x2c2c, crc, len(data), len(data), len(raw), 0, 0, 0, 0, 0, off) + raw
+eocd = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, len(names), len(names), len(central), len(local), 0)
+open('names.zip', 'wb').write(local + central + eocd)
+)");
+    const std::string zip = t / "names.zip";
+    ASSERT_EQ(listArchive(zip), PK_OK);
+    const std::vector<Listed> listed = Recorder::listed;
+    ASSERT_EQ(listed.size(), 6u);
+    Request r(zip, t / "out");
+    EXPECT_EQ(r.call(), PK_OK);
+    for (const auto& l : listed) {
+        EXPECT_TRUE(fs::exists(t / ("out/" + l.name))) << l.name;
+        std::string got;
+        EXPECT_EQ(printMember(zip, l.name, &got, false), PK_OK) << l.name;
+        EXPECT_EQ(readFile(t / ("out/" + l.name)), got) << l.name;
+    }
+}
+
+TEST(OddLayouts, DataBeforeTheArchiveAndDataDescriptorsAreRead) {
+    TempDir t;
+    writeFile(t / "f.txt", std::string(3000, 'f'));
+    ASSERT_EQ(zipTool(t.path().string(), "a.zip f.txt"), 0);
+    writeFile(t / "sfx.zip", std::string(1000, '\x90') + readFile(t / "a.zip"));
+    ASSERT_EQ(run("cd " + shellQuote(t.path().string()) + " && zip -qA sfx.zip"), 0); // offsets adjusted
+    std::string got;
+    EXPECT_EQ(printMember(t / "sfx.zip", "f.txt", &got), PK_OK);
+    EXPECT_EQ(got.size(), 3000u);
+    // Streamed members carry their sizes after the data.
+    ASSERT_EQ(run("cd " + shellQuote(t.path().string()) + " && cat f.txt | zip -q - - > stream.zip"), 0);
+    EXPECT_EQ(printMember(t / "stream.zip", "-", &got), PK_OK);
+    EXPECT_EQ(got, std::string(3000, 'f'));
+    // Unadjusted offsets: whatever the result, no crash and no wrong bytes.
+    writeFile(t / "raw.zip", std::string(1000, '\x90') + readFile(t / "a.zip"));
+    if (printMember(t / "raw.zip", "f.txt", &got) == PK_OK) {
+        EXPECT_EQ(got, std::string(3000, 'f'));
+    }
+}
+
+} // namespace
