@@ -9,7 +9,9 @@ namespace {
 
 const std::string cli = std::string(KORVEL_BIN_DIR) + "/korvel-cli";
 
-int korvel(const std::string& args, std::string* out = nullptr) { return run(cli + " " + args + " 2>/dev/null", out); }
+int korvel(const std::string& args, std::string* out = nullptr) {
+    return run(cli + " " + args + " 2>/dev/null", out);
+}
 
 class CliArchives : public ::testing::Test {
 protected:

@@ -10,5 +10,7 @@ __attribute__((visibility("default"))) const char* ZpVersionValue(const char* na
     return 0;
 }
 #else
-__attribute__((visibility("default"))) int ZpInit(void) { return 1; }
+__attribute__((visibility("default"))) int ZpInit(void) {
+    return 1;
+}
 #endif
