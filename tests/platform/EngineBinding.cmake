@@ -14,3 +14,5 @@ korvel_add_test(NAME test_engine_binding SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_
 target_compile_definitions(test_engine_binding PRIVATE KORVEL_FAKE_ZIP_DIR="${KORVEL_FAKE_ZIP_DIR}")
 add_dependencies(test_engine_binding zip32 unzip32 fakezip_trailing_blank fakezip_third_component
                  fakezip_other_maker fakezip_no_query)
+# The engines are not beside the test program: they are found along the library search path.
+set_property(TEST test_engine_binding APPEND PROPERTY ENVIRONMENT "LD_LIBRARY_PATH=${KORVEL_BIN_DIR}")
