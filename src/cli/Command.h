@@ -24,6 +24,6 @@ const std::vector<Command>& commands();
 
 #define KORVEL_CLI_CAT2(a, b) a##b
 #define KORVEL_CLI_CAT(a, b) KORVEL_CLI_CAT2(a, b)
-#define KORVEL_CLI_COMMAND(name, usage, fn)                                                              \
-    static const bool KORVEL_CLI_CAT(korvelCliRegistered_, __LINE__) =                                  \
+#define KORVEL_CLI_COMMAND(name, usage, fn)                                                                  \
+    static const bool KORVEL_CLI_CAT(korvelCliRegistered_, __LINE__) =                                       \
         ::korvel::cli::registerCommand({name, usage, fn})

@@ -1,0 +1,409 @@
+// ZpArchive: adds files to an archive (or deletes members from it) under the options in force.
+//
+// The archive is never changed in place: libzip writes the new archive to a temporary file
+// beside it and renames it over the old one only once everything was written. Any failure
+// before or during that discards the work, so the original archive stays byte for byte as it
+// was. Files are deleted for the "move" option only after that rename succeeded.
+#include "wildmatch.h"
+#include "zip32_internal.h"
+#include "ziptime.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cstring>
+#include <dirent.h>
+#include <glob.h>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+#include <vector>
+
+namespace korvel::engine {
+
+namespace {
+
+struct Item {
+    std::string path;   // on disk
+    std::string member; // name in the archive; folders end with "/"
+    struct stat st;
+    bool dir;
+};
+
+int worseZip(int a, int b) {
+    // Warnings (a name matched nothing, a file could not be opened) rank below real failures.
+    auto rank = [](int r) { return r == ZE_OK ? 0 : (r == ZE_NAME || r == ZE_OPEN || r == ZE_NONE) ? 1 : 2; };
+    return rank(b) > rank(a) ? b : a;
+}
+
+class Job {
+public:
+    Job(const ZPOPT& o, const ZIPUSERFUNCTIONS& cb) : o_(o), cb_(cb) {}
+
+    int run(const std::string& archive, const std::vector<std::string>& names);
+
+private:
+    void say(const std::string& text) const {
+        if (cb_.print) {
+            std::string t = text + "\n";
+            cb_.print(t.data(), static_cast<unsigned long>(t.size()));
+        }
+    }
+    std::string memberFor(const std::string& path, bool dir) const;
+    void addName(const std::string& name);
+    void addPath(const std::string& path, bool explicitName, int depth);
+    void push(Item item);
+    int deleteEntries(zip_t* za, const std::vector<std::string>& names);
+    bool isNewer(zip_t* za, zip_uint64_t idx, const struct stat& st) const;
+
+    ZPOPT o_;
+    ZIPUSERFUNCTIONS cb_;
+    struct stat archiveSt_ {};
+    bool archiveExists_ = false;
+    std::vector<Item> items_;
+    std::map<std::string, size_t> byMember_;
+    int result_ = ZE_OK;
+};
+
+std::string Job::memberFor(const std::string& path, bool dir) const {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string c = path.substr(start, end - start);
+        start = end + 1;
+        if (c.empty() || c == ".")
+            continue;
+        if (c == "..") {
+            if (!parts.empty() && !o_.fJunkDir)
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(std::move(c));
+    }
+    if (parts.empty())
+        return {};
+    std::string m;
+    if (o_.fJunkDir) {
+        m = parts.back();
+    } else {
+        for (size_t i = 0; i < parts.size(); ++i) {
+            if (i)
+                m += '/';
+            m += parts[i];
+        }
+    }
+    if (dir)
+        m += '/';
+    return m;
+}
+
+void Job::push(Item item) {
+    auto it = byMember_.find(item.member);
+    if (it != byMember_.end()) {
+        items_[it->second] = std::move(item); // the same name twice: the last one counts
+        return;
+    }
+    byMember_.emplace(item.member, items_.size());
+    items_.push_back(std::move(item));
+}
+
+void Job::addName(const std::string& name) {
+    struct stat st;
+    if (!name.empty() && ::stat(name.c_str(), &st) == 0) {
+        addPath(name, true, 0);
+        return;
+    }
+    if (!name.empty() && hasWildcards(name)) {
+        glob_t g{};
+        if (::glob(name.c_str(), 0, nullptr, &g) == 0) {
+            for (size_t i = 0; i < g.gl_pathc; ++i)
+                addPath(g.gl_pathv[i], true, 0);
+            ::globfree(&g);
+            return;
+        }
+        ::globfree(&g);
+    }
+    say("zip warning: name not matched: " + name);
+    result_ = worseZip(result_, ZE_NAME);
+}
+
+void Job::addPath(const std::string& path, bool explicitName, int depth) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        say("zip warning: could not open for reading: " + path);
+        result_ = worseZip(result_, ZE_OPEN);
+        return;
+    }
+    if (archiveExists_ && st.st_dev == archiveSt_.st_dev && st.st_ino == archiveSt_.st_ino)
+        return; // never the archive into itself
+    if (S_ISDIR(st.st_mode)) {
+        if (!o_.fJunkDir) {
+            std::string m = memberFor(path, true);
+            if (!m.empty())
+                push({path, m, st, true});
+        }
+        if (!o_.fRecurse || depth > 256)
+            return;
+        DIR* d = ::opendir(path.c_str());
+        if (!d) {
+            say("zip warning: could not open folder: " + path);
+            result_ = worseZip(result_, ZE_OPEN);
+            return;
+        }
+        std::vector<std::string> children;
+        while (dirent* e = ::readdir(d)) {
+            std::string n = e->d_name;
+            if (n == "." || n == "..")
+                continue;
+            if (n[0] == '.' && !o_.fSystem)
+                continue; // hidden files only with "system and hidden files"
+            children.push_back(n);
+        }
+        ::closedir(d);
+        std::sort(children.begin(), children.end());
+        std::string base = path;
+        if (base.empty() || base.back() != '/')
+            base += '/';
+        for (const auto& c : children) {
+            std::string child = base + c;
+            struct stat lst;
+            if (::lstat(child.c_str(), &lst) != 0)
+                continue;
+            if (S_ISLNK(lst.st_mode)) {
+                struct stat tst;
+                if (::stat(child.c_str(), &tst) == 0 && S_ISDIR(tst.st_mode))
+                    continue; // linked folders are not followed: no loops
+            }
+            addPath(child, false, depth + 1);
+        }
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        // Devices, pipes and sockets are never read: reading them may block or never end.
+        if (explicitName)
+            say("zip warning: skipped special file: " + path);
+        return;
+    }
+    std::string m = memberFor(path, false);
+    if (m.empty()) {
+        say("zip warning: name not matched: " + path);
+        result_ = worseZip(result_, ZE_NAME);
+        return;
+    }
+    push({path, m, st, false});
+}
+
+bool Job::isNewer(zip_t* za, zip_uint64_t idx, const struct stat& st) const {
+    zip_stat_t zs;
+    if (zip_stat_index(za, idx, 0, &zs) != 0)
+        return true;
+    MemberTime mt = memberTime(za, idx, zs);
+    time_t disk = st.st_mtime;
+    if (!mt.exact)
+        disk = (disk + 1) & ~static_cast<time_t>(1); // DOS times step by two seconds
+    return disk > mt.when;
+}
+
+int Job::deleteEntries(zip_t* za, const std::vector<std::string>& names) {
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    int deleted = 0;
+    for (const auto& pattern : names) {
+        bool matched = false;
+        for (zip_int64_t i = 0; i < count; ++i) {
+            const char* n = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+            if (!n)
+                continue; // already deleted
+            if (wildmatch(pattern, n, false)) {
+                zip_delete(za, static_cast<zip_uint64_t>(i));
+                say("deleting: " + std::string(n));
+                matched = true;
+                ++deleted;
+            }
+        }
+        if (!matched) {
+            say("zip warning: name not matched: " + pattern);
+            result_ = worseZip(result_, ZE_NAME);
+        }
+    }
+    return deleted;
+}
+
+void setUnixAttributes(zip_t* za, zip_uint64_t idx, const Item& it, bool exactTime) {
+    zip_uint32_t attr = static_cast<zip_uint32_t>(it.st.st_mode & 0xFFFF) << 16;
+    if (it.dir)
+        attr |= 0x10;
+    if (!(it.st.st_mode & S_IWUSR))
+        attr |= 0x01;
+    zip_file_set_external_attributes(za, idx, 0, ZIP_OPSYS_UNIX, attr);
+    zip_file_extra_field_delete_by_id(za, idx, 0x5455, ZIP_EXTRA_FIELD_ALL, ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+    if (exactTime) {
+        uint32_t t = static_cast<uint32_t>(it.st.st_mtime);
+        zip_uint8_t ut[5] = {1, zip_uint8_t(t), zip_uint8_t(t >> 8), zip_uint8_t(t >> 16),
+                             zip_uint8_t(t >> 24)};
+        zip_file_extra_field_set(za, idx, 0x5455, ZIP_EXTRA_FIELD_NEW, ut, sizeof ut,
+                                 ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+    }
+    zip_file_set_mtime(za, idx, it.st.st_mtime, 0);
+}
+
+int closeError(zip_t* za) {
+    int ze = zip_error_code_zip(zip_get_error(za));
+    zip_discard(za);
+    switch (ze) {
+    case ZIP_ER_READ:
+    case ZIP_ER_OPEN:
+    case ZIP_ER_CHANGED:
+        return ZE_READ;
+    case ZIP_ER_MEMORY:
+        return ZE_MEM;
+    case ZIP_ER_CANCELLED:
+        return ZE_ABORT;
+    default:
+        return ZE_TEMP;
+    }
+}
+
+int Job::run(const std::string& archive, const std::vector<std::string>& names) {
+    archiveExists_ = ::stat(archive.c_str(), &archiveSt_) == 0;
+
+    int err = 0;
+    zip_t* za = nullptr;
+    if (o_.fDeleteEntries) {
+        za = zip_open(archive.c_str(), 0, &err);
+        if (!za)
+            return err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? ZE_NAME : ZE_FORM;
+        int n = deleteEntries(za, names);
+        if (n == 0) {
+            zip_discard(za);
+            return ZE_NONE;
+        }
+        if (zip_close(za) != 0)
+            return closeError(za);
+        return result_;
+    }
+
+    for (const auto& n : names)
+        addName(n);
+
+    // Without "grow" a new archive replaces the old one; updating and freshening always work
+    // on the archive as it is.
+    const bool keepOld = o_.fGrow || o_.fUpdate || o_.fFreshen;
+    za = zip_open(archive.c_str(), ZIP_CREATE | (keepOld ? 0 : ZIP_TRUNCATE), &err);
+    if (!za) {
+        say("zip error: cannot open archive " + archive);
+        return err == ZIP_ER_MEMORY                          ? ZE_MEM
+               : (err == ZIP_ER_OPEN || err == ZIP_ER_NOENT) ? ZE_TEMP
+                                                             : ZE_FORM;
+    }
+
+    const int level = o_.fLevel - '0';
+    std::vector<const Item*> added;
+    for (const auto& it : items_) {
+        zip_int64_t existing = zip_name_locate(za, it.member.c_str(), ZIP_FL_ENC_GUESS);
+        if (o_.fFreshen && existing < 0)
+            continue;
+        if ((o_.fUpdate || o_.fFreshen) && existing >= 0 &&
+            !isNewer(za, static_cast<zip_uint64_t>(existing), it.st))
+            continue;
+        if (it.dir && existing >= 0)
+            continue;
+        if (cb_.ServiceApplication &&
+            cb_.ServiceApplication(it.member.c_str(),
+                                   static_cast<unsigned long>(it.dir ? 0 : it.st.st_size)) != 0) {
+            zip_discard(za);
+            return ZE_ABORT;
+        }
+        zip_int64_t idx;
+        if (it.dir) {
+            std::string d = it.member.substr(0, it.member.size() - 1);
+            idx = zip_dir_add(za, d.c_str(), ZIP_FL_ENC_GUESS);
+        } else {
+            zip_error_t ze;
+            zip_error_init(&ze);
+            zip_source_t* src = zip_source_file_create(it.path.c_str(), 0, 0, &ze);
+            zip_error_fini(&ze);
+            if (!src) {
+                say("zip warning: could not open for reading: " + it.path);
+                result_ = worseZip(result_, ZE_OPEN);
+                continue;
+            }
+            idx = zip_file_add(za, it.member.c_str(), src, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);
+            if (idx < 0) {
+                zip_source_free(src);
+            } else if (zip_set_file_compression(za, static_cast<zip_uint64_t>(idx),
+                                                level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                                static_cast<zip_uint32_t>(level)) != 0) {
+                idx = -1;
+            }
+        }
+        if (idx < 0) {
+            zip_discard(za);
+            return ZE_MEM;
+        }
+        setUnixAttributes(za, static_cast<zip_uint64_t>(idx), it, !o_.fExtra);
+        say("  adding: " + it.member);
+        added.push_back(&it);
+    }
+
+    if (added.empty()) {
+        // Nothing changes: the archive is left alone (an empty "new" archive would delete it).
+        zip_discard(za);
+        return ZE_NONE;
+    }
+
+    time_t latest = 0;
+    if (o_.fLatestTime) {
+        const zip_int64_t count = zip_get_num_entries(za, 0);
+        for (zip_int64_t i = 0; i < count; ++i) {
+            zip_stat_t zs;
+            if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &zs) == 0)
+                latest = std::max(latest, memberTime(za, static_cast<zip_uint64_t>(i), zs).when);
+        }
+    }
+
+    if (zip_close(za) != 0) {
+        say("zip error: the archive was not changed");
+        return closeError(za);
+    }
+
+    if (o_.fLatestTime && latest > 0) {
+        struct utimbuf ut {
+            latest, latest
+        };
+        ::utime(archive.c_str(), &ut);
+    }
+    if (o_.fMove) {
+        std::vector<std::string> dirs;
+        for (const Item* it : added) {
+            if (it->dir)
+                dirs.push_back(it->path);
+            else
+                ::unlink(it->path.c_str());
+        }
+        // Deepest folders first; a folder that still holds something stays.
+        std::sort(dirs.begin(), dirs.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
+        for (const auto& d : dirs)
+            ::rmdir(d.c_str());
+    }
+    return result_;
+}
+
+} // namespace
+
+} // namespace korvel::engine
+
+extern "C" ZE_API int ZpArchive(ZCL C) {
+    if (!C.lpszZipFN || !*C.lpszZipFN || C.argc < 0 || (C.argc > 0 && !C.FNV))
+        return ZE_PARMS;
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(C.argc));
+    for (int i = 0; i < C.argc; ++i)
+        names.emplace_back(C.FNV[i] ? C.FNV[i] : "");
+    korvel::engine::Job job(korvel::engine::options(), korvel::engine::callbacks());
+    return job.run(C.lpszZipFN, names);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The two archive engines, loaded once per process: libzip32.so and libunzip32.so. Every engine
+// call of the program goes through these function tables while holding engineLock(), so one
+// engine call runs at a time (the engines keep process-wide state).
+
+#include "zipengines.h"
+
+#include <QString>
+
+#include <mutex>
+
+namespace korvel {
+
+inline constexpr const char* kZipLibrary = "libzip32.so";
+inline constexpr const char* kUnzipLibrary = "libunzip32.so";
+
+struct ZipEngine {
+    int (*ZpInit)(const ZIPUSERFUNCTIONS*) = nullptr;
+    int (*ZpSetOptions)(const ZPOPT*) = nullptr;
+    ZPOPT (*ZpGetOptions)() = nullptr;
+    int (*ZpArchive)(ZCL) = nullptr;
+    const char* (*ZpVersionValue)(const char*) = nullptr;
+};
+
+struct UnzipEngine {
+    int (*Wiz_SingleEntryUnzip)(int, char**, int, char**, DCL*, USERFUNCTIONS*) = nullptr;
+};
+
+class Engines {
+public:
+    // Loads both engines (once; later calls answer from the first). On failure `error` names
+    // the library that is missing or incomplete and the engines stay unusable.
+    static bool load(QString* error = nullptr);
+    // Loads the engines from this folder instead (tests, tools). Replaces nothing already loaded.
+    static bool loadFrom(const QString& dir, QString* error = nullptr);
+    static bool loaded();
+
+    // The loaded engines; they throw std::runtime_error when load() failed.
+    static const ZipEngine& zip();
+    static const UnzipEngine& unzip();
+};
+
+std::recursive_mutex& engineLock();
+
+} // namespace korvel
