@@ -11,10 +11,6 @@ namespace korvel {
 
 namespace {
 
-const char* const PlayerErrorTexts[6] = {"MPEG library not loaded", "Internal decoder error",
-                                         "Incorrect mode",          "Input stream error",
-                                         "Input stream is non-seekable", "Output device failure"};
-
 constexpr quint8 kNonSpecifiedStream = 254;
 
 const qint32 kPriorityNumbers[7] = {-15, -2, -1, 0, 1, 2, 15};
@@ -23,11 +19,7 @@ TMPEGPlayer* self(void* owner) { return static_cast<TMPEGPlayer*>(owner); }
 
 } // namespace
 
-QString TMPEGError::textFor(qint32 code) {
-    if (code >= 0 && code < 6)
-        return QString::fromLatin1(PlayerErrorTexts[code]);
-    return QStringLiteral("MPEG library error %1").arg(code);
-}
+QString TMPEGError::textFor(qint32 code) { return MpegDllLibrary::errorText(code); }
 
 TMPEGPlayer::TMPEGPlayer(QObject* parent) : QObject(parent) {}
 

@@ -1,9 +1,13 @@
 #include "platform/MpegDllLibrary.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace korvel {
 
@@ -12,6 +16,40 @@ const char* const MpegDllLibrary::kEntryNames[19] = {
     "Stop",          "SetPriority",  "SetOutputDevice", "Play",          "Close",
     "GetFrequency",  "GetBitrate",   "GetLayer",      "GetPlayerMode",   "GetCurrentPos",
     "GetLength",     "ResetPlayerMode", "Seek",        "LastError"};
+
+namespace {
+const char* const kErrorTexts[6] = {"MPEG library not loaded", "Internal decoder error",
+                                    "Incorrect mode",          "Input stream error",
+                                    "Input stream is non-seekable", "Output device failure"};
+} // namespace
+
+QString MpegDllLibrary::errorText(int32_t code) {
+    if (code >= 0 && code < 6)
+        return QString::fromLatin1(kErrorTexts[code]);
+    return QStringLiteral("MPEG library error %1").arg(code);
+}
+
+int32_t MpegDllLibrary::playToEnd(const QString& file, const QString& pcmOut) {
+    if (!loaded_)
+        return MPEGDLL_OK;
+    const QByteArray name = QFile::encodeName(file), out = QFile::encodeName(pcmOut);
+    Open(name.constData(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (int32_t e = LastError())
+        return e;
+    SetOutputDevice(pcmOut.isEmpty() ? MPEGDLL_DEVICE_DEFAULT : MPEGDLL_DEVICE_PCMFILE, out.constData());
+    int32_t e = LastError();
+    unsigned char end = 0;
+    if (!e && Play(0, 0, &end) != 0)
+        e = LastError();
+    while (!e && !std::atomic_ref<unsigned char>(end).load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        GetCurrentPos(); // notices an output that stopped taking samples
+        e = LastError();
+    }
+    Stop();
+    Close();
+    return e;
+}
 
 MpegDllLibrary::MpegDllLibrary() = default;
 

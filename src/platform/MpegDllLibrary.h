@@ -39,6 +39,12 @@ public:
     void release();
 
     static const char* const kEntryNames[19];
+    // The message for a library error code ("Output device failure" for 5, ...).
+    static QString errorText(int32_t code);
+
+    // Plays a file to its end: through the pcmfile device into `pcmOut`, or the sound output
+    // when it is empty. Answers 0 or the library's error code.
+    int32_t playToEnd(const QString& file, const QString& pcmOut);
 
     mpegdll_init_fn init = nullptr;
     mpegdll_deinit_fn deinit = nullptr;
