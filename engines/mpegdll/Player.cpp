@@ -26,13 +26,20 @@ long long nowMs() {
 // A Windows thread priority number as a Linux nice value.
 int niceFor(int32_t priority) {
     switch (priority) {
-    case -15: return 19;
-    case -2: return 10;
-    case -1: return 5;
-    case 1: return -5;
-    case 2: return -10;
-    case 15: return -20;
-    default: return 0;
+    case -15:
+        return 19;
+    case -2:
+        return 10;
+    case -1:
+        return 5;
+    case 1:
+        return -5;
+    case 2:
+        return -10;
+    case 15:
+        return -20;
+    default:
+        return 0;
     }
 }
 
@@ -94,7 +101,9 @@ void Player::deinit() {
     result(MPEGDLL_OK);
 }
 
-bool Player::sessionActive() const { return session_ && !session_->exited; }
+bool Player::sessionActive() const {
+    return session_ && !session_->exited;
+}
 
 void Player::open(const char* name, bool stream, const StreamCallbacks& cb) {
     Lock lk(m_);
@@ -240,7 +249,9 @@ int32_t Player::length() {
     return static_cast<int32_t>(std::min<long long>(in_.frameToMs(in_.lengthFrames()), INT32_MAX));
 }
 
-void Player::resetPlayerMode() { result(MPEGDLL_OK); }
+void Player::resetPlayerMode() {
+    result(MPEGDLL_OK);
+}
 
 int32_t Player::seek(int32_t pos) {
     Lock lk(m_);

@@ -15,11 +15,15 @@ constexpr quint8 kNonSpecifiedStream = 254;
 
 const qint32 kPriorityNumbers[7] = {-15, -2, -1, 0, 1, 2, 15};
 
-TMPEGPlayer* self(void* owner) { return static_cast<TMPEGPlayer*>(owner); }
+TMPEGPlayer* self(void* owner) {
+    return static_cast<TMPEGPlayer*>(owner);
+}
 
 } // namespace
 
-QString TMPEGError::textFor(qint32 code) { return MpegDllLibrary::errorText(code); }
+QString TMPEGError::textFor(qint32 code) {
+    return MpegDllLibrary::errorText(code);
+}
 
 TMPEGPlayer::TMPEGPlayer(QObject* parent) : QObject(parent) {}
 
@@ -46,7 +50,9 @@ TMPEGPlayer::TPlayPriority TMPEGPlayer::priorityFromNumber(qint32 n) {
     return Normal;
 }
 
-TMPEGPlayer::TPlayPriority TMPEGPlayer::PlayerPriority() const { return priorityFromNumber(PriorityValue); }
+TMPEGPlayer::TPlayPriority TMPEGPlayer::PlayerPriority() const {
+    return priorityFromNumber(PriorityValue);
+}
 
 void TMPEGPlayer::setPlayerPriority(TPlayPriority p) {
     PriorityValue = priorityNumber(p);
@@ -68,20 +74,26 @@ void TMPEGPlayer::setStreamName(const QString& name) {
     StreamName_ = name;
 }
 
-void TMPEGPlayer::setOutputDevice(TOutputDevice d) { DeviceCode = d == pcmfile && !OutFilename_.isEmpty() ? 2 : 0; }
+void TMPEGPlayer::setOutputDevice(TOutputDevice d) {
+    DeviceCode = d == pcmfile && !OutFilename_.isEmpty() ? 2 : 0;
+}
 
 bool TMPEGPlayer::EndReached() const {
     return std::atomic_ref<unsigned char>(const_cast<unsigned char&>(EndReached_)).load() != 0;
 }
 
-void TMPEGPlayer::setEndReached(bool v) { std::atomic_ref<unsigned char>(EndReached_).store(v ? 1 : 0); }
+void TMPEGPlayer::setEndReached(bool v) {
+    std::atomic_ref<unsigned char>(EndReached_).store(v ? 1 : 0);
+}
 
 void TMPEGPlayer::requireLibrary() const {
     if (!Library.isLoaded())
         throw TMPEGError(TMPEGError::textFor(0), 0);
 }
 
-void TMPEGPlayer::raise(qint32 code) { throw TMPEGError(TMPEGError::textFor(code), static_cast<quint8>(code)); }
+void TMPEGPlayer::raise(qint32 code) {
+    throw TMPEGError(TMPEGError::textFor(code), static_cast<quint8>(code));
+}
 
 void TMPEGPlayer::check() {
     LastErrorCode_ = Library.LastError();

@@ -43,12 +43,14 @@ int play(const korvel::cli::Args& args) {
         break;
     }
     if (!lib.init()) {
-        std::fprintf(stderr, "korvel-cli: %s\n", qPrintable(korvel::MpegDllLibrary::errorText(lib.LastError())));
+        std::fprintf(stderr, "korvel-cli: %s\n",
+                     qPrintable(korvel::MpegDllLibrary::errorText(lib.LastError())));
         return 1;
     }
     int32_t e = lib.playToEnd(QString::fromLocal8Bit(file.c_str()), QString::fromLocal8Bit(pcm.c_str()));
     if (e) {
-        std::fprintf(stderr, "korvel-cli: %s: %s\n", file.c_str(), qPrintable(korvel::MpegDllLibrary::errorText(e)));
+        std::fprintf(stderr, "korvel-cli: %s: %s\n", file.c_str(),
+                     qPrintable(korvel::MpegDllLibrary::errorText(e)));
         return 1;
     }
     return 0;

@@ -1,8 +1,8 @@
 #include "platform/MpegDllLibrary.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <atomic>
@@ -12,15 +12,15 @@
 namespace korvel {
 
 const char* const MpegDllLibrary::kEntryNames[19] = {
-    "init",          "deinit",       "Open",          "Pause",           "Restart",
-    "Stop",          "SetPriority",  "SetOutputDevice", "Play",          "Close",
-    "GetFrequency",  "GetBitrate",   "GetLayer",      "GetPlayerMode",   "GetCurrentPos",
-    "GetLength",     "ResetPlayerMode", "Seek",        "LastError"};
+    "init",        "deinit",          "Open",          "Pause",     "Restart",         "Stop",
+    "SetPriority", "SetOutputDevice", "Play",          "Close",     "GetFrequency",    "GetBitrate",
+    "GetLayer",    "GetPlayerMode",   "GetCurrentPos", "GetLength", "ResetPlayerMode", "Seek",
+    "LastError"};
 
 namespace {
-const char* const kErrorTexts[6] = {"MPEG library not loaded", "Internal decoder error",
-                                    "Incorrect mode",          "Input stream error",
-                                    "Input stream is non-seekable", "Output device failure"};
+const char* const kErrorTexts[6] = {
+    "MPEG library not loaded", "Internal decoder error",       "Incorrect mode",
+    "Input stream error",      "Input stream is non-seekable", "Output device failure"};
 } // namespace
 
 QString MpegDllLibrary::errorText(int32_t code) {

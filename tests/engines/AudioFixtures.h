@@ -32,9 +32,13 @@ inline std::string quote(const std::string& s) {
     return q + "'";
 }
 
-inline int sh(const std::string& cmd) { return std::system(cmd.c_str()); }
+inline int sh(const std::string& cmd) {
+    return std::system(cmd.c_str());
+}
 
-inline bool haveTool(const char* tool) { return sh(std::string("command -v ") + tool + " >/dev/null 2>&1") == 0; }
+inline bool haveTool(const char* tool) {
+    return sh(std::string("command -v ") + tool + " >/dev/null 2>&1") == 0;
+}
 
 // A fresh folder under the system's temporary folder, removed by its owner.
 class TempDir {
@@ -94,8 +98,8 @@ inline void writeWav(const std::string& path, double seconds, int rate, int chan
 }
 
 // An MP3 made by lame from a generated WAV; empty when lame failed.
-inline std::string makeMp3(const TempDir& dir, const std::string& name, double seconds, int rate, int channels,
-                           const std::string& lameArgs) {
+inline std::string makeMp3(const TempDir& dir, const std::string& name, double seconds, int rate,
+                           int channels, const std::string& lameArgs) {
     std::string wav = dir / (name + ".wav"), mp3 = dir / (name + ".mp3");
     writeWav(wav, seconds, rate, channels);
     if (sh("lame --quiet " + lameArgs + " " + quote(wav) + " " + quote(mp3)) != 0)
@@ -121,7 +125,9 @@ inline bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds
     return true;
 }
 
-inline bool endByteSet(const unsigned char& b) { return __atomic_load_n(&b, __ATOMIC_ACQUIRE) != 0; }
+inline bool endByteSet(const unsigned char& b) {
+    return __atomic_load_n(&b, __ATOMIC_ACQUIRE) != 0;
+}
 
 // A PulseAudio server of the test's own, with one null sink and a socket in a private runtime
 // folder. PULSE_SERVER points at it while it runs.
@@ -143,7 +149,8 @@ public:
                                          "--disallow-exit",
                                          "--log-target=file:" + (dir_ / "log"),
                                          "--load=module-null-sink sink_name=korvel_null",
-                                         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket};
+                                         "--load=module-native-protocol-unix auth-anonymous=1 socket=" +
+                                             socket};
         std::vector<std::string> env = {runtime, home, "PATH=/usr/bin:/bin"};
         std::vector<char*> argv, envp;
         for (auto& a : args)

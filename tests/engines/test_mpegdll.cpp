@@ -154,7 +154,9 @@ void streamOpen(void* owner, unsigned char* nonseekable, void** context) {
     *nonseekable = m->nonseekable;
     *context = m;
 }
-void streamClose(void*, void* context) { ++static_cast<MemoryStream*>(context)->closes; }
+void streamClose(void*, void* context) {
+    ++static_cast<MemoryStream*>(context)->closes;
+}
 void streamRestart(void*, void* context, unsigned char* res) {
     auto* m = static_cast<MemoryStream*>(context);
     ++m->restarts;

@@ -33,7 +33,9 @@ EXPORT void Open(const char* n, int32_t s, void* a, void* b, void* c, void* d, v
 }
 #endif
 #if OMIT != 4
-EXPORT void Pause(int32_t r) { (void)r; }
+EXPORT void Pause(int32_t r) {
+    (void)r;
+}
 #endif
 #if OMIT != 5
 EXPORT void Restart(void) {}
@@ -42,10 +44,14 @@ EXPORT void Restart(void) {}
 EXPORT void Stop(void) {}
 #endif
 #if OMIT != 7
-EXPORT void SetPriority(int32_t p) { (void)p; }
+EXPORT void SetPriority(int32_t p) {
+    (void)p;
+}
 #endif
 #if OMIT != 8
-EXPORT void SetOutputDevice(int32_t d, const char* f) { (void)d, (void)f; }
+EXPORT void SetOutputDevice(int32_t d, const char* f) {
+    (void)d, (void)f;
+}
 #endif
 #if OMIT != 9
 EXPORT int32_t Play(int32_t s, int32_t e, unsigned char* r) {
@@ -57,22 +63,34 @@ EXPORT int32_t Play(int32_t s, int32_t e, unsigned char* r) {
 EXPORT void Close(void) {}
 #endif
 #if OMIT != 11
-EXPORT int32_t GetFrequency(void) { return 0; }
+EXPORT int32_t GetFrequency(void) {
+    return 0;
+}
 #endif
 #if OMIT != 12
-EXPORT int32_t GetBitrate(void) { return 0; }
+EXPORT int32_t GetBitrate(void) {
+    return 0;
+}
 #endif
 #if OMIT != 13
-EXPORT int32_t GetLayer(void) { return 0; }
+EXPORT int32_t GetLayer(void) {
+    return 0;
+}
 #endif
 #if OMIT != 14
-EXPORT int32_t GetPlayerMode(void) { return 0; }
+EXPORT int32_t GetPlayerMode(void) {
+    return 0;
+}
 #endif
 #if OMIT != 15
-EXPORT int32_t GetCurrentPos(void) { return 0; }
+EXPORT int32_t GetCurrentPos(void) {
+    return 0;
+}
 #endif
 #if OMIT != 16
-EXPORT int32_t GetLength(void) { return 0; }
+EXPORT int32_t GetLength(void) {
+    return 0;
+}
 #endif
 #if OMIT != 17
 EXPORT void ResetPlayerMode(void) {}
@@ -84,5 +102,7 @@ EXPORT int32_t Seek(int32_t p) {
 }
 #endif
 #if OMIT != 19
-EXPORT int32_t LastError(void) { return last_error; }
+EXPORT int32_t LastError(void) {
+    return last_error;
+}
 #endif

@@ -15,17 +15,17 @@ using namespace korvel;
 using namespace korvel::testaudio;
 
 #define EXPECT_MPEG_ERROR(statement, text, code)                                                             \
-    do {                                                                                                 \
-        bool raised = false;                                                                             \
-        try {                                                                                            \
-            statement;                                                                                   \
-        } catch (const TMPEGError& e) {                                                                  \
-            raised = true;                                                                               \
-            QCOMPARE(e.message(), QString(text));                                                        \
-            QCOMPARE(int(e.ErrorCode()), int(code));                                                     \
-            QCOMPARE(QString::fromStdString(e.what()), QString(text));                                   \
-        }                                                                                                \
-        QVERIFY2(raised, "no TMPEGError was raised");                                                    \
+    do {                                                                                                     \
+        bool raised = false;                                                                                 \
+        try {                                                                                                \
+            statement;                                                                                       \
+        } catch (const TMPEGError& e) {                                                                      \
+            raised = true;                                                                                   \
+            QCOMPARE(e.message(), QString(text));                                                            \
+            QCOMPARE(int(e.ErrorCode()), int(code));                                                         \
+            QCOMPARE(QString::fromStdString(e.what()), QString(text));                                       \
+        }                                                                                                    \
+        QVERIFY2(raised, "no TMPEGError was raised");                                                        \
     } while (0)
 
 class TestMPEGPlay : public QObject {
@@ -72,12 +72,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("code");
         for (const char* entry : MpegDllLibrary::kEntryNames)
-            QTest::newRow(entry) << QString(KORVEL_MPEGDLL_STUBS "/without_") + entry << "MPEG library not loaded"
-                                 << 0;
+            QTest::newRow(entry) << QString(KORVEL_MPEGDLL_STUBS "/without_") + entry
+                                 << "MPEG library not loaded" << 0;
         QTest::newRow("init fails") << KORVEL_MPEGDLL_STUBS "/init_fails"
                                     << "Internal decoder error" << 1;
-        QTest::newRow("no library") << QString::fromStdString(dir / "empty") << "Can't load MPEG library" << 0;
-        QTest::newRow("not a library") << QString::fromStdString(dir / "junk") << "Can't load MPEG library" << 0;
+        QTest::newRow("no library") << QString::fromStdString(dir / "empty") << "Can't load MPEG library"
+                                    << 0;
+        QTest::newRow("not a library")
+            << QString::fromStdString(dir / "junk") << "Can't load MPEG library" << 0;
     }
     void loadFailures() {
         QFETCH(QString, folder);
