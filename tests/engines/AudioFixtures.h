@@ -187,6 +187,7 @@ public:
 
     bool ok() const { return ok_; }
     const std::string& why() const { return why_; }
+    pid_t pid() const { return pid_; }
 
 private:
     bool exited() {

@@ -69,4 +69,35 @@ TEST(MpegDllRealPlayback, TenSecondsTakeAboutTenSeconds) {
     Close();
 }
 
+TEST(MpegDllRealPlayback, AFrozenSoundServerIsAnOutputFailureNotAHang) {
+    PulseServer server;
+    if (!server.ok())
+        GTEST_SKIP() << "no sound server for real playback: " << server.why();
+    TempDir dir;
+    std::string mp3 = makeMp3(dir, "twenty", 20.0, 44100, 2, "-b 128");
+    ASSERT_FALSE(mp3.empty());
+    ASSERT_EQ(init(), 1);
+    Open(mp3.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    SetOutputDevice(MPEGDLL_DEVICE_DEFAULT, "");
+    unsigned char endByte = 0;
+    ASSERT_EQ(Play(0, 0, &endByte), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // The server stops taking samples: the player's write blocks for good.
+    ASSERT_EQ(kill(server.pid(), SIGSTOP), 0);
+    bool failed = waitFor(
+        [&] {
+            GetCurrentPos();
+            return LastError() == MPEGDLL_ERR_OUTPUT;
+        },
+        15s);
+    EXPECT_TRUE(failed) << "a stalled output was never reported";
+    EXPECT_EQ(GetPlayerMode(), MPEGDLL_MODE_READY);
+    auto t0 = std::chrono::steady_clock::now();
+    Stop();
+    Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 3s) << "Stop and Close waited for the frozen server";
+    kill(server.pid(), SIGCONT);
+    EXPECT_FALSE(endByteSet(endByte));
+}
+
 } // namespace
