@@ -162,13 +162,7 @@ void Player::restart() {
 
 void Player::stop() {
     Lock lk(m_);
-    int32_t e = MPEGDLL_OK;
-    if (sessionActive()) {
-        stopSession(lk);
-        e = lastError_.load() == MPEGDLL_ERR_OUTPUT ? MPEGDLL_ERR_OUTPUT : MPEGDLL_OK;
-    }
-    session_.reset();
-    result(e);
+    result(stopSession(lk) ? MPEGDLL_OK : MPEGDLL_ERR_OUTPUT);
 }
 
 void Player::pause(bool resume) {
@@ -304,15 +298,14 @@ int Player::startSession(Lock& lk) {
     return MPEGDLL_OK;
 }
 
-void Player::stopSession(Lock& lk) {
+bool Player::stopSession(Lock& lk) {
     auto s = session_;
     session_.reset();
     if (!s || s->exited)
-        return;
+        return true;
     s->stop = true;
     cv_.notify_all();
-    if (!cv_.wait_for(lk, kStopTimeout, [&] { return s->exited; }))
-        lastError_ = MPEGDLL_ERR_OUTPUT; // stuck in the output: left behind
+    return cv_.wait_for(lk, kStopTimeout, [&] { return s->exited; });
 }
 
 bool Player::checkStall() {

@@ -53,7 +53,8 @@ private:
 
     Player() = default;
     int startSession(Lock& lk);
-    void stopSession(Lock& lk);
+    // Stops the session, if any; false when it had to be left behind in a stalled output.
+    bool stopSession(Lock& lk);
     bool checkStall();
     bool sessionActive() const;
     void run(std::shared_ptr<Session> s);
