@@ -306,7 +306,8 @@ private:
                 std::string landing = resolved(dirName(p.target));
                 if (isInside(landing, self))
                     return refuse("Cannot " + std::string(verb()) + " the folder " + q(p.src) +
-                                  " into itself: the destination " + q(dirName(p.target)) + " lies inside it.");
+                                  " into itself: the destination " + q(dirName(p.target)) +
+                                  (landing == self ? " is that folder." : " lies inside it."));
             }
             struct stat tst;
             if (::lstat(p.target.c_str(), &tst) == 0 && sameItem(tst, p.st) &&
