@@ -16,7 +16,9 @@ using files::FileOpKind;
 using files::FileOpQuestion;
 
 volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) {
+    interrupted = 1;
+}
 
 // Questions go to the terminal; without one the answer is "no" (nothing is overwritten or
 // deleted unless the options said so). Ctrl+C cancels cleanly.
@@ -39,7 +41,8 @@ public:
             std::string line;
             if (!std::getline(std::cin, line))
                 return FileOpAnswer::Cancel;
-            char c = line.empty() ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+            char c =
+                line.empty() ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
             if (c == 'y')
                 return FileOpAnswer::Yes;
             if (c == 'n')
@@ -115,10 +118,18 @@ int run(FileOpKind kind, const Args& args, std::size_t destinations) {
     return ok ? 0 : 1;
 }
 
-int copyCmd(const Args& a) { return run(FileOpKind::Copy, a, 1); }
-int moveCmd(const Args& a) { return run(FileOpKind::Move, a, 1); }
-int renameCmd(const Args& a) { return run(FileOpKind::Rename, a, 1); }
-int deleteCmd(const Args& a) { return run(FileOpKind::Delete, a, 0); }
+int copyCmd(const Args& a) {
+    return run(FileOpKind::Copy, a, 1);
+}
+int moveCmd(const Args& a) {
+    return run(FileOpKind::Move, a, 1);
+}
+int renameCmd(const Args& a) {
+    return run(FileOpKind::Rename, a, 1);
+}
+int deleteCmd(const Args& a) {
+    return run(FileOpKind::Delete, a, 0);
+}
 
 } // namespace
 

@@ -20,7 +20,9 @@ namespace {
 
 enum class Step { Ok, Skipped, Stop };
 
-std::string q(const std::string& p) { return "\"" + p + "\""; }
+std::string q(const std::string& p) {
+    return "\"" + p + "\"";
+}
 
 std::string stripSlashes(std::string p) {
     while (p.size() > 1 && p.back() == '/')
@@ -28,7 +30,9 @@ std::string stripSlashes(std::string p) {
     return p;
 }
 
-std::string baseName(const std::string& p) { return fs::path(p).filename().string(); }
+std::string baseName(const std::string& p) {
+    return fs::path(p).filename().string();
+}
 
 std::string dirName(const std::string& p) {
     std::string d = fs::path(p).parent_path().string();
@@ -39,7 +43,9 @@ std::string join(const std::string& dir, const std::string& name) {
     return dir == "/" ? "/" + name : dir + "/" + name;
 }
 
-bool sameItem(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool sameItem(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // Absolute, with every link and "." or ".." of the existing part resolved.
 std::string resolved(const std::string& p) {
@@ -230,7 +236,9 @@ private:
         for (const auto& dir : missing) {
             if (!has(NoConfirmMkDir | NoConfirmation)) {
                 FileOpQuestion question{FileOpQuestion::Kind::CreateFolder,
-                                        "The folder " + q(dir) + " does not exist.\n\nCreate it?", dir, {}};
+                                        "The folder " + q(dir) + " does not exist.\n\nCreate it?",
+                                        dir,
+                                        {}};
                 auto a = h_.ask(question);
                 if (a != FileOpAnswer::Yes && a != FileOpAnswer::YesToAll) {
                     cancelled_ = true;
@@ -257,8 +265,8 @@ private:
         return true;
     }
 
-    bool plan(const std::vector<std::string>& sources, const std::vector<std::string>& to, std::vector<Pair>& pairs,
-              std::vector<std::string>& missing) {
+    bool plan(const std::vector<std::string>& sources, const std::vector<std::string>& to,
+              std::vector<Pair>& pairs, std::vector<std::string>& missing) {
         std::vector<std::string> targets;
         std::vector<std::string> dests;
         for (const auto& t : to) {
@@ -274,7 +282,7 @@ private:
             for (std::size_t i = 0; i < sources.size(); ++i) {
                 bool bare = dests[i].find('/') == std::string::npos;
                 targets.push_back(kind_ == FileOpKind::Rename && bare ? join(dirName(sources[i]), dests[i])
-                                                                       : dests[i]);
+                                                                      : dests[i]);
             }
         } else {
             if (dests.empty())
@@ -286,7 +294,8 @@ private:
             bool single = false;
             if (::stat(dest.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
                 struct stat sst;
-                single = sources.size() == 1 && ::lstat(sources[0].c_str(), &sst) == 0 && !S_ISDIR(sst.st_mode);
+                single =
+                    sources.size() == 1 && ::lstat(sources[0].c_str(), &sst) == 0 && !S_ISDIR(sst.st_mode);
                 if (!single)
                     return refuse("The destination " + q(dest) + " is not a folder.");
             }
@@ -328,8 +337,8 @@ private:
     }
 
     // Settles an existing target: Ok to go on (replace/merge/target updated), Skipped or Stop.
-    Step settleCollision(const std::string& src, const struct stat& st, std::string& target, bool top, bool& replace,
-                         bool& merge) {
+    Step settleCollision(const std::string& src, const struct stat& st, std::string& target, bool top,
+                         bool& replace, bool& merge) {
         struct stat tst;
         if (::lstat(target.c_str(), &tst) != 0)
             return Step::Ok;
@@ -354,8 +363,8 @@ private:
         FileOpAnswer a = FileOpAnswer::YesToAll;
         if (!overwriteAll_ && !has(NoConfirmation)) {
             std::string text = "There is already a file named " + q(baseName(target)) + " in " +
-                               q(dirName(target)) + ".\n\nReplace it (" + describe(tst) + ")\nwith the one from " +
-                               q(dirName(src)) + " (" + describe(st) + ")?";
+                               q(dirName(target)) + ".\n\nReplace it (" + describe(tst) +
+                               ")\nwith the one from " + q(dirName(src)) + " (" + describe(st) + ")?";
             a = h_.ask({FileOpQuestion::Kind::Overwrite, text, target, src});
         }
         switch (a) {
@@ -431,15 +440,17 @@ private:
             return Step::Stop;
         }
         if (ts == TransferStatus::Failed)
-            return fail("Cannot " + std::string(verb()) + " " + q(src) + " to " + q(target) + ": " + xfer_.error() +
-                        ".");
+            return fail("Cannot " + std::string(verb()) + " " + q(src) + " to " + q(target) + ": " +
+                        xfer_.error() + ".");
         if (isMove() && ::unlink(src.c_str()) != 0)
-            return fail(q(src) + " was copied to " + q(target) + " but cannot be removed: " + errorText(errno) + ".");
+            return fail(q(src) + " was copied to " + q(target) +
+                        " but cannot be removed: " + errorText(errno) + ".");
         itemDone(src);
         return Step::Ok;
     }
 
-    Step transferFolder(const std::string& src, const struct stat& st, const std::string& target, bool merge) {
+    Step transferFolder(const std::string& src, const struct stat& st, const std::string& target,
+                        bool merge) {
         if (!merge && ::mkdir(target.c_str(), 0700) != 0)
             return fail("Cannot create the folder " + q(target) + ": " + errorText(errno) + ".");
         std::vector<std::string> names;
@@ -463,7 +474,8 @@ private:
         if (result != Step::Ok)
             return result;
         if (isMove() && ::rmdir(src.c_str()) != 0)
-            return fail("The folder " + q(src) + " was moved but cannot be removed: " + errorText(errno) + ".");
+            return fail("The folder " + q(src) + " was moved but cannot be removed: " + errorText(errno) +
+                        ".");
         itemDone(src);
         return Step::Ok;
     }
@@ -495,7 +507,8 @@ private:
             if (sources.size() == 1) {
                 bool folder = ::lstat(sources[0].c_str(), &st) == 0 && S_ISDIR(st.st_mode);
                 if (trash)
-                    text = std::string("Move ") + (folder ? "the folder " : "") + q(sources[0]) + " to the trash?";
+                    text = std::string("Move ") + (folder ? "the folder " : "") + q(sources[0]) +
+                           " to the trash?";
                 else if (folder)
                     text = "Delete the folder " + q(sources[0]) + " and everything in it?";
                 else
@@ -504,7 +517,8 @@ private:
                 text = (trash ? "Move these " : "Delete these ") + std::to_string(sources.size()) +
                        (trash ? " items to the trash?" : " items?");
             }
-            auto a = h_.ask({FileOpQuestion::Kind::ConfirmDelete, text, sources.size() == 1 ? sources[0] : "", {}});
+            auto a = h_.ask(
+                {FileOpQuestion::Kind::ConfirmDelete, text, sources.size() == 1 ? sources[0] : "", {}});
             if (a != FileOpAnswer::Yes && a != FileOpAnswer::YesToAll) {
                 cancelled_ = true;
                 return false;
@@ -525,8 +539,8 @@ private:
                 }
                 FileOpAnswer a = FileOpAnswer::Yes;
                 if (!permanentAll) {
-                    std::string text = q(s) + " cannot be moved to the trash: " + bin.why() +
-                                       ".\n\nDelete it permanently?";
+                    std::string text =
+                        q(s) + " cannot be moved to the trash: " + bin.why() + ".\n\nDelete it permanently?";
                     a = h_.ask({FileOpQuestion::Kind::DeletePermanently, text, s, {}});
                 }
                 if (a == FileOpAnswer::YesToAll)

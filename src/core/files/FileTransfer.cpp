@@ -13,8 +13,8 @@
 namespace korvel::files {
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 20;       // read/write chunk
-constexpr std::size_t kKernelChunk = 16 << 20;     // copy_file_range chunk (a cancel check each)
+constexpr std::size_t kBufferSize = 1 << 20;   // read/write chunk
+constexpr std::size_t kKernelChunk = 16 << 20; // copy_file_range chunk (a cancel check each)
 constexpr std::uint64_t kHashSeed = 0x6a09e667f3bcc909ULL;
 
 // A fast running checksum of a byte stream, fed in pieces of any size.
@@ -175,11 +175,15 @@ private:
 
 } // namespace
 
-std::string errorText(int err) { return std::strerror(err); }
+std::string errorText(int err) {
+    return std::strerror(err);
+}
 
 FileTransfer::FileTransfer() : buffer_(kBufferSize) {}
 
-TransferStatus FileTransfer::fail(int err) { return fail(errorText(err)); }
+TransferStatus FileTransfer::fail(int err) {
+    return fail(errorText(err));
+}
 
 TransferStatus FileTransfer::fail(const std::string& text) {
     error_ = text;
@@ -241,8 +245,8 @@ bool copyAttributes(const std::string& path, const struct stat& st) {
     return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 && ok;
 }
 
-TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat& st, const std::string& target,
-                                      const TransferOptions& o) {
+TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat& st,
+                                      const std::string& target, const TransferOptions& o) {
     Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (in.get() < 0)
         return fail(errno);
@@ -347,8 +351,8 @@ TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat&
     return TransferStatus::Ok;
 }
 
-TransferStatus FileTransfer::copySymlink(const std::string& src, const struct stat& st, const std::string& target,
-                                         const TransferOptions& o) {
+TransferStatus FileTransfer::copySymlink(const std::string& src, const struct stat& st,
+                                         const std::string& target, const TransferOptions& o) {
     std::string text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256), '\0');
     for (;;) {
         ssize_t n = ::readlink(src.c_str(), text.data(), text.size());
@@ -380,8 +384,8 @@ TransferStatus FileTransfer::copySymlink(const std::string& src, const struct st
     return TransferStatus::Ok;
 }
 
-TransferStatus FileTransfer::copySpecial(const std::string& src, const struct stat& st, const std::string& target,
-                                         const TransferOptions& o) {
+TransferStatus FileTransfer::copySpecial(const std::string& src, const struct stat& st,
+                                         const std::string& target, const TransferOptions& o) {
     if (S_ISSOCK(st.st_mode))
         return fail("\"" + src + "\" is a socket, which cannot be copied");
     std::string tmp;

@@ -92,8 +92,8 @@ std::string Trash::encodePath(const std::string& path) {
     static const char* hex = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : path) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
-            c == '_' || c == '.' || c == '~') {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
+            c == '-' || c == '_' || c == '.' || c == '~') {
             out += static_cast<char>(c);
         } else {
             out += '%';
@@ -175,7 +175,8 @@ bool Trash::put(const std::string& path) {
         if (pathKey.empty() || pathKey.rfind("..", 0) == 0)
             pathKey = original;
     }
-    const std::string info = "[Trash Info]\nPath=" + encodePath(pathKey) + "\nDeletionDate=" + deletionDate() + "\n";
+    const std::string info =
+        "[Trash Info]\nPath=" + encodePath(pathKey) + "\nDeletionDate=" + deletionDate() + "\n";
 
     // Reserve a free name by creating its info file exclusively, then move the item in.
     std::string base = name.size() > 200 ? name.substr(0, 200) : name;
