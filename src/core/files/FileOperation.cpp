@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fnmatch.h>
 #include <set>
@@ -94,10 +95,14 @@ std::string freeName(const std::string& target, bool folder) {
     }
 }
 
-bool readNames(const std::string& dir, std::vector<std::string>& names, int& err) {
-    DIR* d = ::opendir(dir.c_str());
+// The names in the folder open as fd (which stays open).
+bool readNamesAt(int fd, std::vector<std::string>& names, int& err) {
+    int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    DIR* d = copy >= 0 ? ::fdopendir(copy) : nullptr;
     if (!d) {
         err = errno;
+        if (copy >= 0)
+            ::close(copy);
         return false;
     }
     errno = 0;
@@ -109,6 +114,54 @@ bool readNames(const std::string& dir, std::vector<std::string>& names, int& err
     err = errno;
     ::closedir(d);
     return err == 0;
+}
+
+bool readNames(const std::string& dir, std::vector<std::string>& names, int& err) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+        return false;
+    }
+    bool ok = readNamesAt(fd, names, err);
+    ::close(fd);
+    return ok;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Renames between two folders; without replace an existing target is an error (EEXIST).
+bool moveAt(const At& from, const At& to, bool replace, int& err) {
+    if (replace) {
+        if (::renameat(from.dir, from.name.c_str(), to.dir, to.name.c_str()) == 0)
+            return true;
+    } else {
+        if (::renameat2(from.dir, from.name.c_str(), to.dir, to.name.c_str(), RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno == EINVAL || errno == ENOSYS) {
+            struct stat st;
+            if (::fstatat(to.dir, to.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                err = EEXIST;
+                return false;
+            }
+            if (::renameat(from.dir, from.name.c_str(), to.dir, to.name.c_str()) == 0)
+                return true;
+        }
+    }
+    err = errno;
+    return false;
 }
 
 class Runner {
@@ -131,6 +184,14 @@ private:
     struct Pair {
         std::string src, target;
         struct stat st;
+    };
+    // An item of a tree being walked: a name in an open folder, and its path for messages.
+    struct Loc {
+        int dir;
+        std::string name, path;
+        At at() const { return {dir, name}; }
+        Loc child(int fd, const std::string& n) const { return {fd, n, join(path, n)}; }
+        static Loc of(const std::string& p) { return {AT_FDCWD, p, p}; }
     };
 
     bool has(unsigned f) const { return (flags_ & f) != 0; }
@@ -173,22 +234,25 @@ private:
         ++progress_.itemsDone;
         report(current);
     }
-    // Counts the items and bytes below path for the progress totals.
-    void scan(const std::string& path) {
+    // Counts the items and bytes below an item for the progress totals.
+    void scan(int dir, const std::string& name) {
         struct stat st;
-        if (::lstat(path.c_str(), &st) != 0)
+        if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             return;
         ++progress_.itemsTotal;
         if (S_ISREG(st.st_mode))
             progress_.bytesTotal += static_cast<std::uint64_t>(st.st_size);
         if (S_ISDIR(st.st_mode)) {
+            Descriptor fd(::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             std::vector<std::string> names;
             int err;
-            readNames(path, names, err);
-            for (const auto& n : names)
-                scan(join(path, n));
+            if (fd.get() >= 0 && readNamesAt(fd.get(), names, err)) {
+                for (const auto& n : names)
+                    scan(fd.get(), n);
+            }
         }
     }
+    void scan(const std::string& path) { scan(AT_FDCWD, path); }
 
     bool expand(const std::vector<std::string>& from, std::vector<std::string>& out) {
         for (const auto& raw : from) {
@@ -259,7 +323,7 @@ private:
         }
         report({});
         for (const auto& p : pairs) {
-            if (transfer(p.src, p.target, true) == Step::Stop)
+            if (transfer(Loc::of(p.src), Loc::of(p.target), true, false) == Step::Stop)
                 return false;
         }
         return true;
@@ -337,35 +401,36 @@ private:
     }
 
     // Settles an existing target: Ok to go on (replace/merge/target updated), Skipped or Stop.
-    Step settleCollision(const std::string& src, const struct stat& st, std::string& target, bool top,
-                         bool& replace, bool& merge) {
+    Step settleCollision(const Loc& src, const struct stat& st, Loc& target, bool top, bool& replace,
+                         bool& merge) {
         struct stat tst;
-        if (::lstat(target.c_str(), &tst) != 0)
+        if (::fstatat(target.dir, target.name.c_str(), &tst, AT_SYMLINK_NOFOLLOW) != 0)
             return Step::Ok;
         const bool folder = S_ISDIR(st.st_mode);
         if (top && has(RenameOnCollision)) {
-            std::string renamed = freeName(target, folder);
+            std::string renamed = freeName(target.path, folder); // top level: the name is the path
             if (has(WantMappingHandle))
-                maps_.push_back({src, renamed});
-            target = renamed;
+                maps_.push_back({src.path, renamed});
+            target = Loc::of(renamed);
             return Step::Ok;
         }
         if (sameItem(tst, st))
-            return fail("Cannot " + std::string(verb()) + " " + q(src) + " onto itself.");
+            return fail("Cannot " + std::string(verb()) + " " + q(src.path) + " onto itself.");
         if (folder && S_ISDIR(tst.st_mode)) {
             merge = true;
             return Step::Ok;
         }
         if (folder)
-            return fail("Cannot replace the file " + q(target) + " with the folder " + q(src) + ".");
+            return fail("Cannot replace the file " + q(target.path) + " with the folder " + q(src.path) +
+                        ".");
         if (S_ISDIR(tst.st_mode))
-            return fail("Cannot replace the folder " + q(target) + " with " + q(src) + ".");
+            return fail("Cannot replace the folder " + q(target.path) + " with " + q(src.path) + ".");
         FileOpAnswer a = FileOpAnswer::YesToAll;
         if (!overwriteAll_ && !has(NoConfirmation)) {
-            std::string text = "There is already a file named " + q(baseName(target)) + " in " +
-                               q(dirName(target)) + ".\n\nReplace it (" + describe(tst) +
-                               ")\nwith the one from " + q(dirName(src)) + " (" + describe(st) + ")?";
-            a = h_.ask({FileOpQuestion::Kind::Overwrite, text, target, src});
+            std::string text = "There is already a file named " + q(baseName(target.path)) + " in " +
+                               q(dirName(target.path)) + ".\n\nReplace it (" + describe(tst) +
+                               ")\nwith the one from " + q(dirName(src.path)) + " (" + describe(st) + ")?";
+            a = h_.ask({FileOpQuestion::Kind::Overwrite, text, target.path, src.path});
         }
         switch (a) {
         case FileOpAnswer::YesToAll:
@@ -383,36 +448,37 @@ private:
         }
     }
 
-    Step transfer(const std::string& src, std::string target, bool top) {
+    // fresh: target's folder was made by this operation, so nothing can be in the way.
+    Step transfer(const Loc& src, Loc target, bool top, bool fresh) {
         if (checkCancel())
             return Step::Stop;
         struct stat st;
-        if (::lstat(src.c_str(), &st) != 0)
-            return fail("Cannot " + std::string(verb()) + " " + q(src) + ": " + errorText(errno) + ".");
-        report(src);
+        if (::fstatat(src.dir, src.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return fail("Cannot " + std::string(verb()) + " " + q(src.path) + ": " + errorText(errno) + ".");
+        report(src.path);
         bool replace = false, merge = false;
-        Step s = settleCollision(src, st, target, top, replace, merge);
-        if (s != Step::Ok) {
-            if (s == Step::Skipped)
-                skipCount(src);
-            return s;
+        if (!fresh) {
+            Step s = settleCollision(src, st, target, top, replace, merge);
+            if (s != Step::Ok) {
+                if (s == Step::Skipped)
+                    skipCount(src);
+                return s;
+            }
         }
 
         if (isMove() && !merge) {
             struct stat pst;
-            if (::stat(dirName(target).c_str(), &pst) == 0 && pst.st_dev == st.st_dev) {
+            bool sameSystem = target.dir == AT_FDCWD ? ::stat(dirName(target.path).c_str(), &pst) == 0
+                                                     : ::fstat(target.dir, &pst) == 0;
+            if (sameSystem && pst.st_dev == st.st_dev) {
                 int err = 0;
-                bool moved = replace ? ::rename(src.c_str(), target.c_str()) == 0
-                                     : FileTransfer::publish(src, target, false, err);
-                if (replace && !moved)
-                    err = errno;
-                if (moved) {
-                    itemDone(src);
+                if (moveAt(src.at(), target.at(), replace, err)) {
+                    itemDone(src.path);
                     return Step::Ok;
                 }
                 if (err != EXDEV)
-                    return fail("Cannot " + std::string(verb()) + " " + q(src) + " to " + q(target) + ": " +
-                                errorText(err) + ".");
+                    return fail("Cannot " + std::string(verb()) + " " + q(src.path) + " to " +
+                                q(target.path) + ": " + errorText(err) + ".");
                 // Same device number but separate mounts: copy, check, delete as across systems.
             }
         }
@@ -425,72 +491,80 @@ private:
         o.verify = isMove();
         o.onChunk = [this, &src](std::uint64_t n) {
             progress_.bytesDone += n;
-            report(src);
+            report(src.path);
             return !checkCancel();
         };
         TransferStatus ts;
         if (S_ISREG(st.st_mode))
-            ts = xfer_.copyFile(src, st, target, o);
+            ts = xfer_.copyFile(src.at(), st, target.at(), o);
         else if (S_ISLNK(st.st_mode))
-            ts = xfer_.copySymlink(src, st, target, o);
+            ts = xfer_.copySymlink(src.at(), st, target.at(), o);
         else
-            ts = xfer_.copySpecial(src, st, target, o);
+            ts = xfer_.copySpecial(src.at(), st, target.at(), o);
         if (ts == TransferStatus::Cancelled) {
             cancelled_ = true;
             return Step::Stop;
         }
         if (ts == TransferStatus::Failed)
-            return fail("Cannot " + std::string(verb()) + " " + q(src) + " to " + q(target) + ": " +
+            return fail("Cannot " + std::string(verb()) + " " + q(src.path) + " to " + q(target.path) + ": " +
                         xfer_.error() + ".");
-        if (isMove() && ::unlink(src.c_str()) != 0)
-            return fail(q(src) + " was copied to " + q(target) +
+        if (isMove() && ::unlinkat(src.dir, src.name.c_str(), 0) != 0)
+            return fail(q(src.path) + " was copied to " + q(target.path) +
                         " but cannot be removed: " + errorText(errno) + ".");
-        itemDone(src);
+        itemDone(src.path);
         return Step::Ok;
     }
 
-    Step transferFolder(const std::string& src, const struct stat& st, const std::string& target,
-                        bool merge) {
-        if (!merge && ::mkdir(target.c_str(), 0700) != 0)
-            return fail("Cannot create the folder " + q(target) + ": " + errorText(errno) + ".");
-        std::vector<std::string> names;
-        int err = 0;
+    Step transferFolder(const Loc& src, const struct stat& st, const Loc& target, bool merge) {
+        if (!merge && ::mkdirat(target.dir, target.name.c_str(), 0700) != 0)
+            return fail("Cannot create the folder " + q(target.path) + ": " + errorText(errno) + ".");
         Step result = Step::Ok;
-        if (!readNames(src, names, err)) {
-            result = fail("Cannot read the folder " + q(src) + ": " + errorText(err) + ".");
-        } else {
-            for (const auto& n : names) {
-                Step s = transfer(join(src, n), join(target, n), false);
-                if (s == Step::Stop) {
-                    result = Step::Stop;
-                    break;
+        {
+            Descriptor from(
+                ::openat(src.dir, src.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            Descriptor to(
+                ::openat(target.dir, target.name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            std::vector<std::string> names;
+            int err = 0;
+            if (from.get() < 0 || !readNamesAt(from.get(), names, err)) {
+                result = fail("Cannot read the folder " + q(src.path) + ": " +
+                              errorText(from.get() < 0 ? errno : err) + ".");
+            } else if (to.get() < 0) {
+                result = fail("Cannot open the folder " + q(target.path) + ": " + errorText(errno) + ".");
+            } else {
+                for (const auto& n : names) {
+                    Step s = transfer(src.child(from.get(), n), target.child(to.get(), n), false, !merge);
+                    if (s == Step::Stop) {
+                        result = Step::Stop;
+                        break;
+                    }
+                    if (s == Step::Skipped)
+                        result = Step::Skipped;
                 }
-                if (s == Step::Skipped)
-                    result = Step::Skipped;
             }
         }
         if (!merge)
-            copyAttributes(target, st);
+            copyAttributes(target.at(), st);
         if (result != Step::Ok)
             return result;
-        if (isMove() && ::rmdir(src.c_str()) != 0)
-            return fail("The folder " + q(src) + " was moved but cannot be removed: " + errorText(errno) +
-                        ".");
-        itemDone(src);
+        if (isMove() && ::unlinkat(src.dir, src.name.c_str(), AT_REMOVEDIR) != 0)
+            return fail("The folder " + q(src.path) +
+                        " was moved but cannot be removed: " + errorText(errno) + ".");
+        itemDone(src.path);
         return Step::Ok;
     }
 
     // A skipped item still counts towards the progress.
-    void skipCount(const std::string& src) {
+    void skipCount(const Loc& src) {
         FileOpProgress before = progress_;
         std::uint64_t items = progress_.itemsTotal, bytes = progress_.bytesTotal;
         progress_.itemsTotal = progress_.bytesTotal = 0;
-        scan(src);
+        scan(src.dir, src.name);
         progress_.itemsDone = before.itemsDone + progress_.itemsTotal;
         progress_.bytesDone = before.bytesDone + progress_.bytesTotal;
         progress_.itemsTotal = items;
         progress_.bytesTotal = bytes;
-        report(src);
+        report(src.path);
     }
 
     // ---- delete ----

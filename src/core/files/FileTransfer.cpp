@@ -72,24 +72,57 @@ public:
             ::close(fd_);
         fd_ = fd;
     }
-    int release() {
-        int f = fd_;
-        fd_ = -1;
-        return f;
-    }
 
 private:
     int fd_;
 };
 
-std::string parentOf(const std::string& path) {
-    auto p = std::filesystem::path(path).parent_path().string();
-    return p.empty() ? std::string(".") : p;
-}
+// An item given as a path (AT_FDCWD) becomes its folder, opened, and its bare name.
+class Resolved {
+public:
+    explicit Resolved(const At& a) {
+        if (a.dir != AT_FDCWD) {
+            dir_ = a.dir;
+            name_ = a.name;
+            return;
+        }
+        std::filesystem::path p(a.name);
+        std::string parent = p.parent_path().string();
+        name_ = p.filename().string();
+        own_.reset(::open(parent.empty() ? "." : parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        dir_ = own_.get();
+        if (dir_ < 0)
+            error_ = errno;
+    }
+    int dir() const { return dir_; }
+    const std::string& name() const { return name_; }
+    int error() const { return error_; }
 
-bool procFdUsable() {
-    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
-    return usable;
+private:
+    Fd own_;
+    int dir_ = -1, error_ = 0;
+    std::string name_;
+};
+
+// The process's file creation mask. Read from /proc, since reading it with umask() means setting
+// it for a moment, which another thread creating a file could see.
+mode_t creationMask() {
+    static const mode_t mask = [] {
+        if (FILE* f = std::fopen("/proc/self/status", "r")) {
+            char line[256];
+            unsigned m = 0;
+            bool found = false;
+            while (!found && std::fgets(line, sizeof line, f))
+                found = std::sscanf(line, "Umask: %o", &m) == 1;
+            std::fclose(f);
+            if (found)
+                return static_cast<mode_t>(m);
+        }
+        mode_t m = ::umask(022);
+        ::umask(m);
+        return m;
+    }();
+    return mask;
 }
 
 bool writeAll(int fd, const char* p, std::size_t n) {
@@ -106,71 +139,87 @@ bool writeAll(int fd, const char* p, std::size_t n) {
     return true;
 }
 
+// Runs make(name) with fresh temporary names until one is free; the name made, or empty with
+// err set.
+template <typename Make> std::string makeTemporary(const std::string& beside, int& err, Make make) {
+    for (int tries = 0; tries < 100; ++tries) {
+        std::string name = FileTransfer::temporaryName(beside);
+        if (make(name))
+            return name;
+        if (errno != EEXIST) {
+            err = errno;
+            return {};
+        }
+    }
+    err = EEXIST;
+    return {};
+}
+
 // The new file: unnamed (O_TMPFILE) when the file system allows it, else a hidden name that is
 // removed again unless the file is published.
 class NewFile {
 public:
+    NewFile(int dir, std::string target) : dir_(dir), target_(std::move(target)) {}
     ~NewFile() {
-        if (!name_.empty())
-            ::unlink(name_.c_str());
+        if (!tmp_.empty())
+            ::unlinkat(dir_, tmp_.c_str(), 0);
     }
-    int open(const std::string& target) {
-        target_ = target;
-        if (procFdUsable()) {
-            int fd = ::open(parentOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-            if (fd >= 0) {
-                fd_.reset(fd);
-                return 0;
-            }
-            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
-                return errno;
+    // mode: the permissions the file is created with (the umask applies). 0 or an errno value.
+    int open(mode_t mode) {
+        int fd = ::openat(dir_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            fd_.reset(fd);
+            return 0;
         }
-        for (int tries = 0; tries < 100; ++tries) {
-            std::string name = FileTransfer::temporaryName(target);
-            int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
-            if (fd >= 0) {
-                fd_.reset(fd);
-                name_ = name;
-                return 0;
-            }
-            if (errno != EEXIST)
-                return errno;
-        }
-        return EEXIST;
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+            return errno;
+        int err = 0;
+        tmp_ = makeTemporary(target_, err, [&](const std::string& name) {
+            fd = ::openat(dir_, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
+            return fd >= 0;
+        });
+        if (tmp_.empty())
+            return err;
+        fd_.reset(fd);
+        return 0;
     }
     int fd() const { return fd_.get(); }
     // Gives the complete file its name; 0 or an errno value.
     int publish(bool replace) {
         int err = 0;
-        if (name_.empty()) {
-            std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
-            if (!replace) {
-                if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) != 0)
-                    return errno;
-                return 0;
-            }
+        if (tmp_.empty()) {
+            if (!replace)
+                return linkTo(target_);
             // Replacing: link under a hidden name first, then rename over the old file in one step.
-            for (int tries = 0; tries < 100; ++tries) {
-                std::string name = FileTransfer::temporaryName(target_);
-                if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                    name_ = name;
-                    break;
-                }
-                if (errno != EEXIST)
-                    return errno;
-            }
-            if (name_.empty())
-                return EEXIST;
+            tmp_ = makeTemporary(target_, err, [&](const std::string& name) {
+                int e = linkTo(name);
+                errno = e;
+                return e == 0;
+            });
+            if (tmp_.empty())
+                return err;
         }
-        if (!FileTransfer::publish(name_, target_, replace, err))
+        if (!FileTransfer::publish(dir_, tmp_, target_, replace, err))
             return err;
-        name_.clear();
+        tmp_.clear();
         return 0;
     }
 
 private:
+    int linkTo(const std::string& name) {
+        if (::linkat(fd_.get(), "", dir_, name.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT && errno != EPERM && errno != EINVAL)
+            return errno;
+        // Older kernels let only privileged processes link a descriptor directly.
+        std::string proc = "/proc/self/fd/" + std::to_string(fd_.get());
+        if (::linkat(AT_FDCWD, proc.c_str(), dir_, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+        return errno;
+    }
+    int dir_;
+    std::string target_, tmp_;
     Fd fd_;
-    std::string target_, name_;
 };
 
 } // namespace
@@ -190,64 +239,65 @@ TransferStatus FileTransfer::fail(const std::string& text) {
     return TransferStatus::Failed;
 }
 
-std::string FileTransfer::temporaryName(const std::string& target) {
+std::string FileTransfer::temporaryName(const std::string& name) {
     static std::atomic<unsigned> counter{0};
     auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     char tag[64];
     std::snprintf(tag, sizeof tag, ".korvel-%d-%u-%llx.part", static_cast<int>(::getpid()), counter++,
                   static_cast<unsigned long long>(now) & 0xffffff);
-    std::filesystem::path t(target);
-    std::string base = t.filename().string();
+    std::string base = std::filesystem::path(name).filename().string();
     if (base.size() > 160)
         base.resize(160);
-    return (t.parent_path() / ("." + base + tag)).string();
+    return "." + base + tag;
 }
 
-bool FileTransfer::publish(const std::string& tmp, const std::string& target, bool replace, int& err) {
+bool FileTransfer::publish(int dir, const std::string& tmp, const std::string& target, bool replace,
+                           int& err) {
+    const char *from = tmp.c_str(), *to = target.c_str();
     if (replace) {
-        if (::rename(tmp.c_str(), target.c_str()) == 0)
+        if (::renameat(dir, from, dir, to) == 0)
             return true;
         err = errno;
         return false;
     }
-    if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(dir, from, dir, to, RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS) {
         err = errno;
         return false;
     }
     // The file system cannot rename without replacing: a hard link fails on an existing name.
-    if (::link(tmp.c_str(), target.c_str()) == 0) {
-        ::unlink(tmp.c_str());
+    if (::linkat(dir, from, dir, to, 0) == 0) {
+        ::unlinkat(dir, from, 0);
         return true;
     }
     if (errno == EEXIST) {
         err = EEXIST;
         return false;
     }
-    // No hard links either (some foreign file systems): look, then rename.
+    // No hard links either (folders, some foreign file systems): look, then rename.
     struct stat st;
-    if (::lstat(target.c_str(), &st) == 0) {
+    if (::fstatat(dir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
         err = EEXIST;
         return false;
     }
-    if (::rename(tmp.c_str(), target.c_str()) == 0)
+    if (::renameat(dir, from, dir, to) == 0)
         return true;
     err = errno;
     return false;
 }
 
-bool copyAttributes(const std::string& path, const struct stat& st) {
+bool copyAttributes(const At& item, const struct stat& st) {
     bool ok = true;
     if (!S_ISLNK(st.st_mode))
-        ok = ::chmod(path.c_str(), st.st_mode & 07777) == 0;
+        ok = ::fchmodat(item.dir, item.name.c_str(), st.st_mode & 07777, 0) == 0;
     struct timespec times[2] = {st.st_atim, st.st_mtim};
-    return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 && ok;
+    return ::utimensat(item.dir, item.name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 && ok;
 }
 
-TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat& st,
-                                      const std::string& target, const TransferOptions& o) {
-    Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+TransferStatus FileTransfer::copyFile(const At& src, const struct stat& st, const At& target,
+                                      const TransferOptions& o) {
+    Fd in(::openat(src.dir, src.name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (in.get() < 0)
         return fail(errno);
     struct stat ist;
@@ -255,17 +305,27 @@ TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat&
         return fail(errno);
     if (!S_ISREG(ist.st_mode) || ist.st_ino != st.st_ino || ist.st_dev != st.st_dev)
         return fail("the file was replaced while it was being copied");
-    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (ist.st_size >= static_cast<off_t>(kBufferSize))
+        ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    NewFile out;
-    if (int e = out.open(target))
+    Resolved t(target);
+    if (t.error())
+        return fail(t.error());
+    // Created with its final permissions when the umask lets them through, else set afterwards.
+    const mode_t mode = st.st_mode & 07777;
+    const bool modeNeedsSetting = (mode & ~creationMask()) != mode || (mode & 07000) != 0;
+    NewFile out(t.dir(), t.name());
+    if (int e = out.open(mode & 0777))
         return fail(e);
 
     StreamHash readHash;
     std::uint64_t total = 0;
+    const std::uint64_t size = static_cast<std::uint64_t>(ist.st_size);
     bool kernelCopy = !o.verify; // the checksum needs the bytes to pass through here
     for (;;) {
         std::size_t n = 0;
+        if (kernelCopy && size > 0 && total >= size)
+            break; // all the file held when it was opened
         if (kernelCopy) {
             ssize_t r = ::copy_file_range(in.get(), nullptr, out.fd(), nullptr, kKernelChunk, 0);
             if (r < 0) {
@@ -306,12 +366,8 @@ TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat&
             return TransferStatus::Cancelled;
         }
     }
-
-    struct stat ost;
-    if (::fstat(out.fd(), &ost) != 0)
-        return fail(errno);
-    if (static_cast<std::uint64_t>(ost.st_size) != total)
-        return fail("the copy is incomplete");
+    if (total < size)
+        return fail("the file became shorter while it was being copied");
     if (o.verify) {
         struct stat now;
         if (::fstat(in.get(), &now) != 0)
@@ -320,7 +376,7 @@ TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat&
             now.st_mtim.tv_nsec != st.st_mtim.tv_nsec)
             return fail("the file changed while it was being copied");
     }
-    if (::fchmod(out.fd(), st.st_mode & 07777) != 0)
+    if (modeNeedsSetting && ::fchmod(out.fd(), mode) != 0)
         return fail(errno);
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::futimens(out.fd(), times) != 0)
@@ -351,11 +407,11 @@ TransferStatus FileTransfer::copyFile(const std::string& src, const struct stat&
     return TransferStatus::Ok;
 }
 
-TransferStatus FileTransfer::copySymlink(const std::string& src, const struct stat& st,
-                                         const std::string& target, const TransferOptions& o) {
-    std::string text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256), '\0');
+TransferStatus FileTransfer::copySymlink(const At& src, const struct stat& st, const At& target,
+                                         const TransferOptions& o) {
+    std::string text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size + 1 : 256), '\0');
     for (;;) {
-        ssize_t n = ::readlink(src.c_str(), text.data(), text.size());
+        ssize_t n = ::readlinkat(src.dir, src.name.c_str(), text.data(), text.size());
         if (n < 0)
             return fail(errno);
         if (static_cast<std::size_t>(n) < text.size()) {
@@ -364,44 +420,40 @@ TransferStatus FileTransfer::copySymlink(const std::string& src, const struct st
         }
         text.resize(text.size() * 2);
     }
-    std::string tmp;
-    for (int tries = 0; tries < 100 && tmp.empty(); ++tries) {
-        std::string name = temporaryName(target);
-        if (::symlink(text.c_str(), name.c_str()) == 0)
-            tmp = name;
-        else if (errno != EEXIST)
-            return fail(errno);
-    }
-    if (tmp.empty())
-        return fail(EEXIST);
-    struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ::utimensat(AT_FDCWD, tmp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    Resolved t(target);
+    if (t.error())
+        return fail(t.error());
     int err = 0;
-    if (!publish(tmp, target, o.replace, err)) {
-        ::unlink(tmp.c_str());
+    std::string tmp = makeTemporary(t.name(), err, [&](const std::string& name) {
+        return ::symlinkat(text.c_str(), t.dir(), name.c_str()) == 0;
+    });
+    if (tmp.empty())
+        return fail(err);
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::utimensat(t.dir(), tmp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    if (!publish(t.dir(), tmp, t.name(), o.replace, err)) {
+        ::unlinkat(t.dir(), tmp.c_str(), 0);
         return fail(err);
     }
     return TransferStatus::Ok;
 }
 
-TransferStatus FileTransfer::copySpecial(const std::string& src, const struct stat& st,
-                                         const std::string& target, const TransferOptions& o) {
+TransferStatus FileTransfer::copySpecial(const At& src, const struct stat& st, const At& target,
+                                         const TransferOptions& o) {
     if (S_ISSOCK(st.st_mode))
-        return fail("\"" + src + "\" is a socket, which cannot be copied");
-    std::string tmp;
-    for (int tries = 0; tries < 100 && tmp.empty(); ++tries) {
-        std::string name = temporaryName(target);
-        if (::mknod(name.c_str(), st.st_mode, st.st_rdev) == 0)
-            tmp = name;
-        else if (errno != EEXIST)
-            return fail(errno);
-    }
-    if (tmp.empty())
-        return fail(EEXIST);
-    copyAttributes(tmp, st);
+        return fail("\"" + src.name + "\" is a socket, which cannot be copied");
+    Resolved t(target);
+    if (t.error())
+        return fail(t.error());
     int err = 0;
-    if (!publish(tmp, target, o.replace, err)) {
-        ::unlink(tmp.c_str());
+    std::string tmp = makeTemporary(t.name(), err, [&](const std::string& name) {
+        return ::mknodat(t.dir(), name.c_str(), st.st_mode, st.st_rdev) == 0;
+    });
+    if (tmp.empty())
+        return fail(err);
+    copyAttributes({t.dir(), tmp}, st);
+    if (!publish(t.dir(), tmp, t.name(), o.replace, err)) {
+        ::unlinkat(t.dir(), tmp.c_str(), 0);
         return fail(err);
     }
     return TransferStatus::Ok;

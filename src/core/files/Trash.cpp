@@ -198,7 +198,7 @@ bool Trash::put(const std::string& path) {
         }
         std::string dest = trash + "/files/" + entry;
         int e = 0;
-        if (FileTransfer::publish(original, dest, false, e)) {
+        if (FileTransfer::publish(AT_FDCWD, original, dest, false, e)) {
             trashedAs_ = dest;
             infoFile_ = infoPath;
             return true;
