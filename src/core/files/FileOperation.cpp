@@ -694,7 +694,13 @@ std::vector<std::string> FileOperation::splitList(const std::string& list) {
 bool FileOperation::execute(FileOpHandler& handler) {
     mappings_.clear();
     Runner r(operation, flags, handler, mappings_);
-    bool ok = r.run(from, to);
+    bool ok = false;
+    try {
+        ok = r.run(from, to);
+    } catch (const std::exception& e) {
+        handler.error(std::string("The operation stopped: ") + e.what() + ".");
+        ok = false;
+    }
     cancelled_ = r.cancelled();
     return ok;
 }
