@@ -174,8 +174,17 @@ void TLangForm::refreshFileBox() {
         if (shipped.exists() && shipped.canonicalPath() != dir.canonicalPath()) {
             const QStringList own =
                 shipped.entryList({QStringLiteral("*.kvl")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+            // A heading row that cannot be chosen, then the names as they are.
+            if (!own.isEmpty()) {
+                auto* heading = new QListWidgetItem(QStringLiteral("Shipped with Korvel:"), FileBox);
+                heading->setFlags(Qt::ItemIsEnabled);
+                QFont f = heading->font();
+                f.setItalic(true);
+                heading->setFont(f);
+                heading->setToolTip(shipped.absolutePath());
+            }
             for (const QString& name : own) {
-                auto* item = new QListWidgetItem(name + QStringLiteral("  (shipped with Korvel)"), FileBox);
+                auto* item = new QListWidgetItem(name, FileBox);
                 item->setData(ShippedPathRole, shipped.absoluteFilePath(name));
                 item->setToolTip(shipped.absoluteFilePath(name));
             }
