@@ -3,11 +3,13 @@
 
 #include "app/DizPage.h"
 #include "app/FolderHistory.h"
+#include "app/MainTray.h"
 #include "archive/PackerPage.h"
 #include "core/ProfileFile.h"
 #include "core/files/Entry.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/DefaultCommand.h"
+#include "platform/HelpPage.h"
 #include "platform/Prompts.h"
 #include "platform/Volumes.h"
 
@@ -17,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFontDialog>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -117,6 +118,9 @@ bool TMain::FormCreate() {
         boxes[i].second->setEditText(Volumes::drivePart(lists[i]->Directory()));
     }
     // 8. The file manager's dialog texts.
+    CopyPrompt = QStringLiteral("Confirm copy");
+    MovePrompt = QStringLiteral("Confirm move");
+    CountWord = QStringLiteral("file(s)");
     FileMgrPage->CopyPrompt = QStringLiteral("Confirm copy");
     FileMgrPage->MovePrompt = QStringLiteral("Confirm move");
     FileMgrPage->CountWord = QStringLiteral("file(s)");
@@ -139,22 +143,21 @@ void TMain::pgm_init() {
         hooks.SetLanguageFolder(StartDir);
     LanguageName = QString::fromLocal8Bit(ini.value("International", "Language", "default"));
     if (LanguageName != QLatin1String("default") && hooks.ApplyLanguage)
-        hooks.ApplyLanguage(inStartDir(LanguageName));
+        // A language stored with its folder (a file shipped beside the program) is taken as is.
+        hooks.ApplyLanguage(QDir::isAbsolutePath(LanguageName) ? LanguageName : inStartDir(LanguageName));
 }
 
 // --- the ways out ---------------------------------------------------------------------------
 
 void TMain::closeEvent(QCloseEvent* e) {
-    if (!exitWithoutQuestion_ && Modified &&
-        Prompts::current().askYesNo(this, QStringLiteral("Confirm"),
-                                    QStringLiteral("Save the changes before exit?"))) {
+    if (Modified && Prompts::current().askYesNo(this, QStringLiteral("Confirm"),
+                                                QStringLiteral("Save the changes before exit?"))) {
         if (!SaveChanges()) {
             e->ignore(); // nothing could be saved: stay, and ask again next time
             return;
         }
         Modified = false;
     }
-    exitWithoutQuestion_ = false;
     e->accept();
     emit ending();
     QCoreApplication::quit();
@@ -166,8 +169,16 @@ void TMain::Exit1Click() {
 
 void TMain::Exitprogram1Click() {
     showNormal();
-    exitWithoutQuestion_ = true;
-    close();
+    emit ending();
+    // Not quit(): that closes the windows, and closing this one asks the exit question.
+    QCoreApplication::exit(0);
+}
+
+void TMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // Queued: the window manager finishes the minimise before the window leaves the task bar.
+    if (Tray && e->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(Tray, &MainTray::Minimize, Qt::QueuedConnection);
 }
 
 void TMain::showEvent(QShowEvent* e) {
@@ -227,19 +238,11 @@ void TMain::About1Click() {
 }
 
 QString TMain::helpPagePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    return korvel::helpPagePath();
 }
 
 void TMain::ManagingZIPfiles1Click() {
-    const QString page = helpPagePath();
-    if (!QFileInfo::exists(page)) {
-        Prompts::current().inform(this, QStringLiteral("Korvel 2002"),
-                                  QStringLiteral("The help page %1 is missing.").arg(page));
-        return;
-    }
-    if (!DefaultCommand::openPath(page))
-        Prompts::current().showError(this, QStringLiteral("Korvel 2002"),
-                                     QStringLiteral("The help page %1 could not be opened.").arg(page));
+    openHelpPage(this, {}, &DefaultCommand::openUrl);
 }
 
 } // namespace korvel

@@ -28,6 +28,9 @@ public:
              std::function<void()> endProgram, QObject* parent = nullptr);
     ~MainTray() override;
 
+    // The About box joins the program after the tray (it is the last window made).
+    void setAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
+
     TrayIcon* Tray1() const { return tray_.get(); }
     TrayMenu* PopupMenu() const { return menu_.get(); }
     QAction* Restore1() const { return restore_; }

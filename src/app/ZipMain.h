@@ -22,6 +22,8 @@ class QToolButton;
 
 namespace korvel {
 
+class MainTray;
+class TAboutBox;
 class TDizPage;
 class TPackerPage;
 class TFileManagerPage;
@@ -43,6 +45,13 @@ public:
     QString LanguageName = QStringLiteral("default");
     QString AllCustomCaption = QStringLiteral("all custom files");
     QStringList MemberNames, ExtractNames; // archive listing and extraction
+    // The file manager's question texts; a language file replaces them.
+    QString CopyPrompt = QStringLiteral("Confirm copy");
+    QString MovePrompt = QStringLiteral("Confirm move");
+    QString CountWord = QStringLiteral("file(s)");
+    // The tray side of the window and the About box (set by the tray's wiring; may be null).
+    MainTray* Tray = nullptr;
+    TAboutBox* AboutBox = nullptr;
 
     TMainHooks hooks;
 
@@ -140,6 +149,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // A minimised window goes to the tray (when there is one).
+    void changeEvent(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
@@ -149,7 +160,6 @@ private:
     void setStyleOnActiveLists(TMFileExplorer::TViewStyle s);
     void updateMenuItems();
 
-    bool exitWithoutQuestion_ = false;
     bool centred_ = false;
 };
 

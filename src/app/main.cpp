@@ -1,5 +1,9 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
+#include "app/MainWiring.h"
+#include "app/QuarnAbout.h"
 #include "app/ZipMain.h"
+#include "lang/ZipLang.h"
+#include "platform/ProgramIcon.h"
 
 #include <QApplication>
 #include <QFile>
@@ -37,16 +41,27 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvel 2002"));
     QApplication::setOrganizationName(QStringLiteral("Korvel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("korvel"));
+    QApplication::setWindowIcon(korvel::programIcon());
 
     // 1. Main. The subsystems install their hooks into Main.hooks here, before its start-up runs.
     korvel::TMain Main;
+    korvel::wireTray(Main);
     if (!Main.FormCreate())
         return 1;
 
-    // 2.-7. FrmUnzip, FrmZipOpt, LangForm, FrmWaitZip, Custom_ext and AboutBox follow in this
-    // order as they join the program. Custom_ext's creation reads the settings and applies the
-    // language; until it exists, that happens here.
+    // 2. FrmUnzip joins here.
+    // 3. FrmZipOpt joins here.
+    // 4. LangForm.
+    auto* LangForm = new korvel::TLangForm(&Main);
+    korvel::wireLanguage(Main, LangForm);
+    // 5. FrmWaitZip joins here.
+    // 6. Custom_ext joins here; its creation reads the settings and applies the language (pgm_init)
+    //    once every window above exists. Until it exists, that happens here.
     Main.pgm_init();
+    // 7. AboutBox.
+    auto* AboutBox = new korvel::TAboutBox(&Main);
+    korvel::joinAboutBox(Main, AboutBox);
 
     Main.show();
     benchmarkHook(Main);

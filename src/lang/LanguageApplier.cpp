@@ -28,6 +28,14 @@ QTabWidget* tabWidgetOf(QWidget* page) {
     return nullptr;
 }
 
+// The window an object belongs to; a menu (a pop-up) belongs to the window that holds it.
+QWidget* ownerWindow(QObject* obj) {
+    for (QObject* o = obj; o; o = o->parent())
+        if (auto* w = qobject_cast<QWidget*>(o); w && w->isWindow() && w->windowType() != Qt::Popup)
+            return w;
+    return nullptr;
+}
+
 class BusyCursor {
 public:
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -91,12 +99,16 @@ QWidget* findWindow(const QList<QWidget*>& windows, const QString& name) {
 QObject* findControl(QWidget* window, const QString& name) {
     if (!window || name.isEmpty())
         return nullptr;
-    if (QObject* o = window->findChild<QObject*>(name))
-        return o;
+    // Only what belongs to this window: a dialog made with this window as its parent keeps its
+    // own controls (its "Label1" is not the main window's).
+    for (QObject* o : window->findChildren<QObject*>(name))
+        if (ownerWindow(o) == window)
+            return o;
     // Menu items need not be children of their menu: look through what the menus show.
     QList<QAction*> actions = window->actions();
     for (QMenu* menu : window->findChildren<QMenu*>())
-        actions += menu->actions();
+        if (ownerWindow(menu) == window)
+            actions += menu->actions();
     for (QAction* a : actions)
         if (a && a->objectName() == name)
             return a;

@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -19,6 +20,8 @@ namespace korvel {
 namespace {
 
 constexpr int FormWidth = 341, FormHeight = 198;
+// A row for a file shipped beside the program keeps the file's full path here.
+constexpr int ShippedPathRole = Qt::UserRole + 1;
 
 std::string localPath(const QString& s) {
     return QFile::encodeName(s).toStdString();
@@ -120,7 +123,13 @@ TLangForm::TLangForm(QWidget* parent) : QDialog(parent) {
     connect(FileBox, &QListWidget::itemDoubleClicked, this, &TLangForm::FileBoxDblClick);
 
     setWindows({});
+    programDir_ = QCoreApplication::applicationDirPath();
     fitToTexts();
+}
+
+void TLangForm::setProgramDir(const QString& programDir) {
+    programDir_ = programDir;
+    refreshFileBox();
 }
 
 void TLangForm::setStartDir(const QString& startDir) {
@@ -158,6 +167,29 @@ void TLangForm::refreshFileBox() {
     const QStringList names = dir.entryList(
         {QStringLiteral("*.kvl")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
     FileBox->addItems(names);
+    // Nothing of the user's own: the files shipped beside the program, marked, so that a start from
+    // any folder can still choose one.
+    if (names.isEmpty() && !programDir_.isEmpty()) {
+        const QDir shipped(programDir_);
+        if (shipped.exists() && shipped.canonicalPath() != dir.canonicalPath()) {
+            const QStringList own =
+                shipped.entryList({QStringLiteral("*.kvl")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+            // A heading row that cannot be chosen, then the names as they are.
+            if (!own.isEmpty()) {
+                auto* heading = new QListWidgetItem(QStringLiteral("Shipped with Korvel:"), FileBox);
+                heading->setFlags(Qt::ItemIsEnabled);
+                QFont f = heading->font();
+                f.setItalic(true);
+                heading->setFont(f);
+                heading->setToolTip(shipped.absolutePath());
+            }
+            for (const QString& name : own) {
+                auto* item = new QListWidgetItem(name, FileBox);
+                item->setData(ShippedPathRole, shipped.absoluteFilePath(name));
+                item->setToolTip(shipped.absoluteFilePath(name));
+            }
+        }
+    }
     if (!selected.isEmpty()) {
         const auto found = FileBox->findItems(selected, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (!found.isEmpty())
@@ -169,6 +201,9 @@ QString TLangForm::selectedPath() const {
     const auto items = FileBox->selectedItems();
     if (items.isEmpty())
         return {};
+    const QString shipped = items.front()->data(ShippedPathRole).toString();
+    if (!shipped.isEmpty())
+        return shipped;
     return QString::fromStdString(lang::joinPath(localPath(startDir_), localPath(items.front()->text())));
 }
 
@@ -183,10 +218,13 @@ LanguageResult TLangForm::ApplyLanguage(const QString& path) {
 
 QString TLangForm::ApplyStoredLanguage() {
     const std::string name = lang::storedLanguage(localPath(startDir_));
+    // A shipped file is stored with its folder and taken as is.
+    const QString stored = QFile::decodeName(QByteArray::fromStdString(name));
     if (!lang::isDefaultLanguage(name))
-        ApplyLanguage(
-            QFile::decodeName(QByteArray::fromStdString(lang::joinPath(localPath(startDir_), name))));
-    return QFile::decodeName(QByteArray::fromStdString(name));
+        ApplyLanguage(QDir::isAbsolutePath(stored) ? stored
+                                                   : QFile::decodeName(QByteArray::fromStdString(
+                                                         lang::joinPath(localPath(startDir_), name))));
+    return stored;
 }
 
 void TLangForm::B_OKClick() {
@@ -203,7 +241,10 @@ void TLangForm::FileBoxDblClick() {
 
 void TLangForm::B_DefClick() {
     const auto items = FileBox->selectedItems();
-    const QString name = items.isEmpty() ? QString() : items.front()->text();
+    // The name of a file of the start-up folder; a shipped file with its folder.
+    QString name = items.isEmpty() ? QString() : items.front()->text();
+    if (!items.isEmpty() && !items.front()->data(ShippedPathRole).toString().isEmpty())
+        name = items.front()->data(ShippedPathRole).toString();
     if (!lang::storeLanguage(localPath(startDir_), localPath(name))) {
         const QString ini =
             QString::fromStdString(lang::joinPath(localPath(startDir_), lang::SettingsFileName));

@@ -24,6 +24,11 @@ public:
     // The start-up folder: where the language files and "korvel.ini" are. Lists its "*.kvl" files.
     void setStartDir(const QString& startDir);
     QString startDir() const { return startDir_; }
+    // The program's own folder, where the shipped language files lie (by default the executable's).
+    // When the start-up folder holds no language file, the chooser lists the shipped ones instead,
+    // marked as such; "Set as default" stores such a file with its folder.
+    void setProgramDir(const QString& programDir);
+    QString programDir() const { return programDir_; }
 
     // The windows a language reaches (found by objectName); this window is always one of them.
     void setWindows(const QList<QWidget*>& windows);
@@ -61,6 +66,7 @@ private:
     void fitToTexts();
 
     QString startDir_;
+    QString programDir_;
     QList<QPointer<QWidget>> windows_;
     SpecialTextsReceiver receiver_;
 

@@ -383,7 +383,8 @@ private slots:
             m->Exitprogram1Click();
         QCOMPARE(prompts.texts(), asked);
         QCOMPARE(endingSeen, ended);
-        QCOMPARE(m->isVisible(), !ended);
+        // "End program" leaves the event loop with the window shown in its normal state.
+        QCOMPARE(m->isVisible(), how == "tray" || !ended);
         QCOMPARE(c.log.contains("Embed"), modified && yes && how != "tray");
     }
 
