@@ -120,7 +120,11 @@ TLangForm::TLangForm(QWidget* parent) : QDialog(parent) {
     connect(B_OK, &QToolButton::clicked, this, &TLangForm::B_OKClick);
     connect(B_Def, &QToolButton::clicked, this, &TLangForm::B_DefClick);
     connect(B_cancel, &QToolButton::clicked, this, &TLangForm::B_cancelClick);
-    connect(FileBox, &QListWidget::itemDoubleClicked, this, &TLangForm::FileBoxDblClick);
+    connect(FileBox, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        // The heading over the shipped files is no language: a double click on it does nothing.
+        if (item && (item->flags() & Qt::ItemIsSelectable))
+            FileBoxDblClick();
+    });
 
     setWindows({});
     programDir_ = QCoreApplication::applicationDirPath();

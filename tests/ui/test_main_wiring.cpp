@@ -359,6 +359,10 @@ private slots:
                 // The heading is no choice.
                 q.box()->setCurrentRow(0);
                 QVERIFY(q.lang->selectedPath().isEmpty());
+                // A double click on the heading neither applies anything nor closes the chooser.
+                emit q.box()->itemDoubleClicked(q.box()->item(0));
+                QVERIFY(q.lang->isVisible());
+                QCOMPARE(q.main->findChild<QTabWidget*>("Pagina")->tabText(0), QString("ZIP and MP3 info"));
                 q.select("deutsch.kvl");
                 QCOMPARE(q.lang->selectedPath(), programDir + "/deutsch.kvl");
                 q.lang->findChild<QToolButton*>("B_Def")->click();
