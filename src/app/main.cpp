@@ -1,5 +1,8 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
 #include "app/ZipMain.h"
+#include "archive/ZipOptZ.h"
+#include "description/Cust_ext.h"
+#include "description/DescriptionController.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,13 +43,19 @@ int main(int argc, char** argv) {
 
     // 1. Main. The subsystems install their hooks into Main.hooks here, before its start-up runs.
     korvel::TMain Main;
+    auto* descriptions = new korvel::DescriptionController(Main); // owned by Main
     if (!Main.FormCreate())
         return 1;
 
     // 2.-7. FrmUnzip, FrmZipOpt, LangForm, FrmWaitZip, Custom_ext and AboutBox follow in this
-    // order as they join the program. Custom_ext's creation reads the settings and applies the
-    // language; until it exists, that happens here.
+    // order as they join the program.
+    korvel::TFrmZipOpt FrmZipOpt(&Main);
+    descriptions->setZipOptions(&FrmZipOpt);
+    korvel::TCustom_ext Custom_ext(&Main);
+    descriptions->setCustomFile(&Custom_ext);
+    // Custom_ext's creation reads the settings and applies the language, then builds the menu.
     Main.pgm_init();
+    Custom_ext.FormCreate();
 
     Main.show();
     benchmarkHook(Main);
