@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -59,5 +60,11 @@ int main(int argc, char** argv) {
 
     Main.show();
     benchmarkHook(Main);
+    // docs/: with KORVEL_SHOW_ARCHIVE set, the browser opens that archive's folder and shows it.
+    if (const QString shown = qEnvironmentVariable("KORVEL_SHOW_ARCHIVE"); !shown.isEmpty()) {
+        Main.LFile->setDirectory(QFileInfo(shown).absolutePath());
+        Main.CurrentFile = QFileInfo(shown).absoluteFilePath();
+        Main.GetInfo(Main.CurrentFile);
+    }
     return QApplication::exec();
 }
