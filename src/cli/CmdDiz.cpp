@@ -12,8 +12,9 @@ namespace korvel::cli {
 
 namespace {
 
-const char* const kUsage = "usage: korvel-cli diz [--mode auto|fileid|readme|filename|custom] [--custom NAME] "
-                           "[--custom-list FILE] ARCHIVE\n";
+const char* const kUsage =
+    "usage: korvel-cli diz [--mode auto|fileid|readme|filename|custom] [--custom NAME] "
+    "[--custom-list FILE] ARCHIVE\n";
 
 int run(const Args& a) {
     LookupRequest req;
@@ -64,9 +65,10 @@ int run(const Args& a) {
 
 } // namespace
 
-KORVEL_CLI_COMMAND("diz",
-                   "[--mode auto|fileid|readme|filename|custom] [--custom NAME] [--custom-list FILE] ARCHIVE   "
-                   "the archive's description on stdout, its member name on stderr",
-                   run);
+KORVEL_CLI_COMMAND(
+    "diz",
+    "[--mode auto|fileid|readme|filename|custom] [--custom NAME] [--custom-list FILE] ARCHIVE   "
+    "the archive's description on stdout, its member name on stderr",
+    run);
 
 } // namespace korvel::cli

@@ -51,7 +51,8 @@ int run(const Args& a) {
 
 } // namespace
 
-KORVEL_CLI_COMMAND("embed", "[--level N] ARCHIVE MEMBER TEXTFILE   store a text file as the archive's description member",
-                   run);
+KORVEL_CLI_COMMAND(
+    "embed", "[--level N] ARCHIVE MEMBER TEXTFILE   store a text file as the archive's description member",
+    run);
 
 } // namespace korvel::cli

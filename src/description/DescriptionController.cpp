@@ -37,9 +37,9 @@ DescriptionController::DescriptionController(TMain& main) : QObject(&main), main
     main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
     main.hooks.Embed = [this] { return Embed(main_.CurrentFile, captionMember()); };
 
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(page->B_Auto), static_cast<QAbstractButton*>(page->B_FileID),
-                               static_cast<QAbstractButton*>(page->B_Readme),
-                               static_cast<QAbstractButton*>(page->B_Filename)})
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(page->B_Auto), static_cast<QAbstractButton*>(page->B_FileID),
+          static_cast<QAbstractButton*>(page->B_Readme), static_cast<QAbstractButton*>(page->B_Filename)})
         connect(b, &QAbstractButton::clicked, this, [this] { main_.GetInfo(main_.CurrentFile); });
     // Pressing B_Custom makes it the pressed choice and drops the custom menu under it; only a
     // chosen entry (GestCust) looks the description up.
@@ -174,8 +174,8 @@ void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
 
 bool DescriptionController::Embed(const QString& archive, const QString& member) {
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
-    last_ = embedDescription(archive, QFile::encodeName(member).toStdString(), descriptionBytes(main_.DIZEdit),
-                             level, tempBase_);
+    last_ = embedDescription(archive, QFile::encodeName(member).toStdString(),
+                             descriptionBytes(main_.DIZEdit), level, tempBase_);
     if (!last_.saved()) {
         const QString text = embedFailureText(last_, archive);
         if (last_.status == EmbedOutcome::Status::OptionsRefused)

@@ -56,7 +56,8 @@ EmbedOutcome embedDescription(const QString& archive, const std::string& member,
     }
     ZIPUSERFUNCTIONS f;
     Init_ZipUserFunctions(f);
-    out.engineResult = ZpArchive(archive, {QFile::decodeName(QByteArray::fromStdString(tmp->path().string()))});
+    out.engineResult =
+        ZpArchive(archive, {QFile::decodeName(QByteArray::fromStdString(tmp->path().string()))});
     if (out.engineResult != ZE_OK) {
         out.status = EmbedOutcome::Status::EngineFailed;
         out.reason = ArchiveEngine::zipResultText(out.engineResult).toStdString();
@@ -69,11 +70,13 @@ QString embedFailureText(const EmbedOutcome& o, const QString& archive) {
     case EmbedOutcome::Status::Saved:
         return {};
     case EmbedOutcome::Status::TempFileFailed:
-        return QStringLiteral("Cannot create file %1").arg(QFile::decodeName(QByteArray::fromStdString(o.failedPath)));
+        return QStringLiteral("Cannot create file %1")
+            .arg(QFile::decodeName(QByteArray::fromStdString(o.failedPath)));
     case EmbedOutcome::Status::OptionsRefused:
         return QStringLiteral("Error setting Zip Options");
     case EmbedOutcome::Status::ArchiveMissing:
-        return QStringLiteral("The description was not saved: the archive %1 is not there any more.").arg(archive);
+        return QStringLiteral("The description was not saved: the archive %1 is not there any more.")
+            .arg(archive);
     case EmbedOutcome::Status::EngineFailed:
         return QStringLiteral("The description was not saved into %1 (%2). The archive was not changed.")
             .arg(archive, QString::fromStdString(o.reason));

@@ -62,7 +62,8 @@ class TestDescriptionController : public QObject {
     std::unique_ptr<TFrmZipOpt> zipOpt;
     std::unique_ptr<TCustom_ext> custom;
 
-    void makeArchive(const std::string& name, const std::vector<std::pair<std::string, std::string>>& members) {
+    void makeArchive(const std::string& name,
+                     const std::vector<std::pair<std::string, std::string>>& members) {
         const std::string dir = t / ("src-" + name);
         fs::create_directories(dir);
         std::string args = shellQuote(archives + "/" + name);
@@ -143,20 +144,62 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("auto takes file_id.diz first") << "both.zip" << "B_Auto" << "DIZ\n" << "file_id.diz";
-        QTest::newRow("readme button shows the readme") << "both.zip" << "B_Readme" << "README\n" << "readme.txt";
-        QTest::newRow("auto falls to readme") << "readme.zip" << "B_Auto" << "only readme" << "readme.txt";
-        QTest::newRow("auto falls to GAME.txt") << "GAME.ZIP" << "B_Auto" << "game text" << "GAME.txt";
-        QTest::newRow("filename button") << "GAME.ZIP" << "B_Filename" << "game text" << "GAME.txt";
-        QTest::newRow("auto falls to the custom list") << "MY.GAME.ZIP" << "B_Auto" << "file nfo" << "file.nfo";
-        QTest::newRow("all custom in list order") << "MY.GAME.ZIP" << "B_Custom" << "file nfo" << "file.nfo";
-        QTest::newRow("matching ignores case") << "caps.zip" << "B_FileID" << "capital" << "file_id.diz";
-        QTest::newRow("auto finds nothing") << "none.zip" << "B_Auto" << "" << "file_id.diz";
-        QTest::newRow("single mode keeps its name") << "none.zip" << "B_Readme" << "" << "readme.txt";
-        QTest::newRow("filename mode names the candidate") << "none.zip" << "B_Filename" << "" << "none.txt";
-        QTest::newRow("all custom keeps the last tried") << "none.zip" << "B_Custom" << "" << "a&b.txt";
-        QTest::newRow("a damaged archive is empty") << "damaged.zip" << "B_Auto" << "" << "file_id.diz";
-        QTest::newRow("a missing archive is empty") << "gone.zip" << "B_FileID" << "" << "file_id.diz";
+        QTest::newRow("auto takes file_id.diz first") << "both.zip"
+                                                      << "B_Auto"
+                                                      << "DIZ\n"
+                                                      << "file_id.diz";
+        QTest::newRow("readme button shows the readme") << "both.zip"
+                                                        << "B_Readme"
+                                                        << "README\n"
+                                                        << "readme.txt";
+        QTest::newRow("auto falls to readme") << "readme.zip"
+                                              << "B_Auto"
+                                              << "only readme"
+                                              << "readme.txt";
+        QTest::newRow("auto falls to GAME.txt") << "GAME.ZIP"
+                                                << "B_Auto"
+                                                << "game text"
+                                                << "GAME.txt";
+        QTest::newRow("filename button") << "GAME.ZIP"
+                                         << "B_Filename"
+                                         << "game text"
+                                         << "GAME.txt";
+        QTest::newRow("auto falls to the custom list") << "MY.GAME.ZIP"
+                                                       << "B_Auto"
+                                                       << "file nfo"
+                                                       << "file.nfo";
+        QTest::newRow("all custom in list order") << "MY.GAME.ZIP"
+                                                  << "B_Custom"
+                                                  << "file nfo"
+                                                  << "file.nfo";
+        QTest::newRow("matching ignores case") << "caps.zip"
+                                               << "B_FileID"
+                                               << "capital"
+                                               << "file_id.diz";
+        QTest::newRow("auto finds nothing") << "none.zip"
+                                            << "B_Auto"
+                                            << ""
+                                            << "file_id.diz";
+        QTest::newRow("single mode keeps its name") << "none.zip"
+                                                    << "B_Readme"
+                                                    << ""
+                                                    << "readme.txt";
+        QTest::newRow("filename mode names the candidate") << "none.zip"
+                                                           << "B_Filename"
+                                                           << ""
+                                                           << "none.txt";
+        QTest::newRow("all custom keeps the last tried") << "none.zip"
+                                                         << "B_Custom"
+                                                         << ""
+                                                         << "a&b.txt";
+        QTest::newRow("a damaged archive is empty") << "damaged.zip"
+                                                    << "B_Auto"
+                                                    << ""
+                                                    << "file_id.diz";
+        QTest::newRow("a missing archive is empty") << "gone.zip"
+                                                    << "B_FileID"
+                                                    << ""
+                                                    << "file_id.diz";
     }
     void searchModes() {
         QFETCH(QString, archive);
@@ -289,17 +332,22 @@ private slots:
     // An archive made by `zip` with a code page 437 description shows the DOS glyphs; after an
     // edit and "Save info" the member holds exactly the new bytes and nothing else changed.
     void saveRoundTripKeepsEveryOtherMember() {
-        const std::string art = "\xC9\xCD\xCD\xBB caf\x82 \xB0\xB1\xB2\xDB\r\n\xBA \x9C\xE1\xF8 \xBA\r\n\xC8\xCD\xCD\xBC\r\n";
+        const std::string art =
+            "\xC9\xCD\xCD\xBB caf\x82 \xB0\xB1\xB2\xDB\r\n\xBA \x9C\xE1\xF8 \xBA\r\n\xC8\xCD\xCD\xBC\r\n";
         const std::string dir = t / "src-art";
         fs::create_directories(dir);
-        QCOMPARE(run("cd " + shellQuote(dir) + " && printf '\\311\\315\\315\\273 caf\\202 \\260\\261\\262\\333\\r\\n"
-                     "\\272 \\234\\341\\370 \\272\\r\\n\\310\\315\\315\\274\\r\\n' > file_id.diz && head -c 200000 "
+        QCOMPARE(run("cd " + shellQuote(dir) +
+                     " && printf '\\311\\315\\315\\273 caf\\202 \\260\\261\\262\\333\\r\\n"
+                     "\\272 \\234\\341\\370 \\272\\r\\n\\310\\315\\315\\274\\r\\n' > file_id.diz && head -c "
+                     "200000 "
                      "/dev/urandom > data.bin && echo hello > hello.txt && zip -q " +
                      shellQuote(archives + "/art.zip") + " data.bin file_id.diz hello.txt"),
                  0);
         QCOMPARE(readFile(dir + "/file_id.diz"), art);
         std::string expected;
-        QCOMPARE(run("iconv -f CP437 -t UTF-8 " + shellQuote(dir + "/file_id.diz") + " | tr -d '\\r'", &expected), 0);
+        QCOMPARE(
+            run("iconv -f CP437 -t UTF-8 " + shellQuote(dir + "/file_id.diz") + " | tr -d '\\r'", &expected),
+            0);
         writeFile(start + "/file_id.diz", "the user's own file");
         const std::string before = otherMembers(archives + "/art.zip", "file_id.diz");
 
@@ -338,9 +386,18 @@ private slots:
         QTest::addColumn<QString>("level");
         QTest::addColumn<QString>("member");
         QTest::addColumn<QString>("method");
-        QTest::newRow("auto adds file_id.diz") << "B_Auto" << "0" << "file_id.diz" << "Stored";
-        QTest::newRow("readme at level 9") << "B_Readme" << "9" << "readme.txt" << "Defl:X";
-        QTest::newRow("empty level is 6") << "B_Filename" << "" << "new.txt" << "Defl:N";
+        QTest::newRow("auto adds file_id.diz") << "B_Auto"
+                                               << "0"
+                                               << "file_id.diz"
+                                               << "Stored";
+        QTest::newRow("readme at level 9") << "B_Readme"
+                                           << "9"
+                                           << "readme.txt"
+                                           << "Defl:X";
+        QTest::newRow("empty level is 6") << "B_Filename"
+                                          << ""
+                                          << "new.txt"
+                                          << "Defl:N";
     }
     void savingAddsAMissingDescriptionUnderTheCaption() {
         QFETCH(QString, mode);
@@ -355,9 +412,11 @@ private slots:
         type("added  added  added  added  added  added");
         QTest::mouseClick(main->B_Save, Qt::LeftButton);
         std::string out;
-        run("unzip -v " + shellQuote(archives + "/new.zip") + " | grep ' " + member.toStdString() + "$'", &out);
+        run("unzip -v " + shellQuote(archives + "/new.zip") + " | grep ' " + member.toStdString() + "$'",
+            &out);
         QVERIFY2(QString::fromStdString(out).contains(method), out.c_str());
-        QVERIFY(out.find('/') == std::string::npos || out.find(" " + member.toStdString()) != std::string::npos);
+        QVERIFY(out.find('/') == std::string::npos ||
+                out.find(" " + member.toStdString()) != std::string::npos);
         QVERIFY(unzipTestPasses(archives + "/new.zip"));
         select("new.zip");
         QCOMPARE(shown(main->DIZEdit), QString("added  added  added  added  added  added"));
@@ -393,7 +452,8 @@ private slots:
         type("text");
         QTest::mouseClick(main->B_Save, Qt::LeftButton);
         QCOMPARE(prompts.asked().size(), size_t(1));
-        QVERIFY2(prompts.asked().front().text.contains("not saved"), qPrintable(prompts.asked().front().text));
+        QVERIFY2(prompts.asked().front().text.contains("not saved"),
+                 qPrintable(prompts.asked().front().text));
         QCOMPARE(fs::exists(path), existed);
         if (existed)
             QCOMPARE(readFile(path), before);
@@ -409,7 +469,8 @@ private slots:
         view->setTempBase(t / "no/such/folder");
         QTest::mouseClick(main->B_Save, Qt::LeftButton);
         QCOMPARE(prompts.asked().size(), size_t(1));
-        QVERIFY(prompts.asked().front().text.startsWith("Cannot create file " + QString::fromStdString(t / "no/such/folder")));
+        QVERIFY(prompts.asked().front().text.startsWith("Cannot create file " +
+                                                        QString::fromStdString(t / "no/such/folder")));
         QVERIFY(main->Modified);
         QVERIFY(main->B_Save->isEnabled());
 

@@ -47,7 +47,8 @@ private slots:
         QCOMPARE(checked(), QStringList{"chGrow"});
         QCOMPARE(dlg->edtLevel->text(), QString("6"));
         QCOMPARE(dlg->windowTitle(), QString("Zip engine options"));
-        for (const char* name : {"GroupBox2", "Label2", "UpDown1", "B_ZipDefault", "B_SetZipOpt", "B_Close", "Image1"})
+        for (const char* name :
+             {"GroupBox2", "Label2", "UpDown1", "B_ZipDefault", "B_SetZipOpt", "B_Close", "Image1"})
             QVERIFY2(dlg->findChild<QObject*>(name), name);
         QCOMPARE(dlg->B_ZipDefault->text(), QString("Reset to default"));
         QCOMPARE(dlg->B_SetZipOpt->text(), QString("Save options and close"));
@@ -103,10 +104,14 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shownAfter");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("empty saves 6") << "" << "6" << false;
-        QTest::newRow("two digits pass the first") << "95" << "9" << false;
-        QTest::newRow("zero") << "0" << "0" << false;
-        QTest::newRow("a letter is refused") << "x7" << "0" << true;
+        QTest::newRow("empty saves 6") << ""
+                                       << "6" << false;
+        QTest::newRow("two digits pass the first") << "95"
+                                                   << "9" << false;
+        QTest::newRow("zero") << "0"
+                              << "0" << false;
+        QTest::newRow("a letter is refused") << "x7"
+                                             << "0" << true;
     }
     void levelText() {
         QFETCH(QString, typed);
