@@ -44,10 +44,12 @@ DescriptionController::DescriptionController(TMain& main) : QObject(&main), main
     // Pressing B_Custom makes it the pressed choice and drops the custom menu under it; only a
     // chosen entry (GestCust) looks the description up.
     page->B_Custom->setPopupMode(QToolButton::InstantPopup);
-    page->B_Custom->installEventFilter(this);
+    customButton_ = page->B_Custom;
+    customButton_->installEventFilter(this);
     connect(page->B_view, &QAbstractButton::clicked, this, &DescriptionController::B_viewClick);
     connect(page->B_Save, &QAbstractButton::clicked, this, &DescriptionController::B_SaveClick);
-    page->DIZEdit->installEventFilter(this);
+    editor_ = page->DIZEdit;
+    editor_->installEventFilter(this);
     setCaptionMember(page->Cornice->title());
 }
 
@@ -198,12 +200,12 @@ void DescriptionController::B_SaveClick() {
 }
 
 bool DescriptionController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == main_.DIZEdit && event->type() == QEvent::KeyPress) {
+    // Only the two watched widgets are looked at (the main window may be going away).
+    if (event->type() == QEvent::KeyPress && watched == editor_) {
         DIZEditKeyDown(static_cast<QKeyEvent*>(event));
-    } else if (watched == main_.DIZPage->B_Custom && event->type() == QEvent::MouseButtonPress) {
-        auto* b = main_.DIZPage->B_Custom;
-        if (b->isEnabled())
-            b->setChecked(true);
+    } else if (event->type() == QEvent::MouseButtonPress && watched == customButton_) {
+        if (customButton_->isEnabled())
+            customButton_->setChecked(true);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -7,6 +7,7 @@
 #include "platform/DescriptionEngine.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <filesystem>
@@ -14,6 +15,8 @@
 
 class QAction;
 class QKeyEvent;
+class QPlainTextEdit;
+class QToolButton;
 
 namespace korvel {
 
@@ -70,6 +73,8 @@ private:
     TCustom_ext* custom_ = nullptr;
     std::filesystem::path tempBase_;
     EmbedOutcome last_;
+    QPointer<QPlainTextEdit> editor_;
+    QPointer<QToolButton> customButton_;
 };
 
 } // namespace korvel
