@@ -2,11 +2,15 @@
 #include "app/MainWiring.h"
 #include "app/QuarnAbout.h"
 #include "app/ZipMain.h"
+#include "archive/ZipOptZ.h"
+#include "description/Cust_ext.h"
+#include "description/DescriptionController.h"
 #include "lang/ZipLang.h"
 #include "platform/ProgramIcon.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -46,24 +50,36 @@ int main(int argc, char** argv) {
 
     // 1. Main. The subsystems install their hooks into Main.hooks here, before its start-up runs.
     korvel::TMain Main;
+    auto* descriptions = new korvel::DescriptionController(Main); // owned by Main
     korvel::wireTray(Main);
     if (!Main.FormCreate())
         return 1;
 
     // 2. FrmUnzip joins here.
-    // 3. FrmZipOpt joins here.
+    // 3. FrmZipOpt.
+    korvel::TFrmZipOpt FrmZipOpt(&Main);
+    descriptions->setZipOptions(&FrmZipOpt);
     // 4. LangForm.
     auto* LangForm = new korvel::TLangForm(&Main);
     korvel::wireLanguage(Main, LangForm);
     // 5. FrmWaitZip joins here.
-    // 6. Custom_ext joins here; its creation reads the settings and applies the language (pgm_init)
-    //    once every window above exists. Until it exists, that happens here.
+    // 6. Custom_ext: its creation reads the settings and applies the language once every window
+    //    above exists, then builds the custom menu.
+    korvel::TCustom_ext Custom_ext(&Main);
+    descriptions->setCustomFile(&Custom_ext);
     Main.pgm_init();
+    Custom_ext.FormCreate();
     // 7. AboutBox.
     auto* AboutBox = new korvel::TAboutBox(&Main);
     korvel::joinAboutBox(Main, AboutBox);
 
     Main.show();
     benchmarkHook(Main);
+    // docs/: with KORVEL_SHOW_ARCHIVE set, the browser opens that archive's folder and shows it.
+    if (const QString shown = qEnvironmentVariable("KORVEL_SHOW_ARCHIVE"); !shown.isEmpty()) {
+        Main.LFile->setDirectory(QFileInfo(shown).absolutePath());
+        Main.CurrentFile = QFileInfo(shown).absoluteFilePath();
+        Main.GetInfo(Main.CurrentFile);
+    }
     return QApplication::exec();
 }

@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""Description benchmarks, each against a peer tool in the same run.
+
+1. Automatic lookup on an archive of 100,000 members that has no file_id.diz, no readme.txt and
+   no <name>.txt but a custom name (three misses, then the custom name found):
+   `korvel-cli diz --custom-list` against one `unzip -p` of that member. Target: at most 1.5x.
+2. Saving a description into a 500 MB archive: `korvel-cli embed` against `zip -j` of the same
+   file into another copy of the archive. Target: at most 1.2x.
+
+Usage: bench/descriptions.py [BIN_DIR] [WORK_DIR]   (defaults: build/bin, build/bench-desc)
+Environment: MEMBERS (100000), BIG_MB (500), ROUNDS (5).
+"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin"))
+work = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(top, "build", "bench-desc"))
+cli = os.path.join(bin_dir, "korvel-cli")
+members = int(os.environ.get("MEMBERS", "100000"))
+big_mb = int(os.environ.get("BIG_MB", "500"))
+rounds = int(os.environ.get("ROUNDS", "5"))
+os.makedirs(work, exist_ok=True)
+env = dict(os.environ, LD_LIBRARY_PATH=bin_dir)
+
+
+def timed(cmd, **kw):
+    t = time.perf_counter()
+    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env, **kw)
+    return time.perf_counter() - t
+
+
+def best(cmd, n=rounds, before=None):
+    times = []
+    for _ in range(n):
+        if before:
+            before()
+        times.append(timed(cmd))
+    return min(times)
+
+
+# 1. Lookup on many members.
+many = os.path.join(work, "many.zip")
+if not os.path.exists(many):
+    with zipfile.ZipFile(many, "w", zipfile.ZIP_DEFLATED) as z:
+        for i in range(members):
+            z.writestr(f"dir{i // 1000:03d}/member{i:06d}.dat", f"member {i}\n")
+        z.writestr("info.nfo", "\xc9\xcd\xbb custom description \xc8\xcd\xbc\r\n".encode("latin-1"))
+custom_list = os.path.join(work, "list.ext")
+with open(custom_list, "wb") as f:
+    f.write(b"info.nfo\r\n")
+out = subprocess.run([cli, "diz", "--custom-list", custom_list, many], capture_output=True, env=env)
+assert out.returncode == 0 and out.stderr == b"info.nfo\n", out
+peer = subprocess.run(["unzip", "-p", many, "info.nfo"], capture_output=True)
+assert peer.stdout == out.stdout
+ours = best([cli, "diz", "--custom-list", custom_list, many])
+theirs = best(["unzip", "-p", many, "info.nfo"])
+print(f"lookup, {members} members, 3 misses + custom: korvel-cli diz {ours * 1000:.1f} ms, "
+      f"unzip -p {theirs * 1000:.1f} ms, ratio {ours / theirs:.2f}x (target 1.5x)")
+
+# 2. Saving into a big archive.
+big = os.path.join(work, "big.zip")
+if not os.path.exists(big):
+    chunk = 50 * 1024 * 1024
+    with zipfile.ZipFile(big, "w", zipfile.ZIP_STORED) as z:
+        z.writestr("file_id.diz", b"old description\r\n")
+        for i in range(max(1, big_mb * 1024 * 1024 // chunk)):
+            z.writestr(f"part{i:02d}.bin", os.urandom(chunk))
+desc_dir = os.path.join(work, "desc")
+os.makedirs(desc_dir, exist_ok=True)
+desc = os.path.join(desc_dir, "file_id.diz")
+with open(desc, "wb") as f:
+    f.write(b"\xc9\xcd\xbb new description \xc8\xcd\xbc\r\n" * 20)
+ours_copy = os.path.join(work, "ours.zip")
+theirs_copy = os.path.join(work, "theirs.zip")
+big_rounds = max(1, min(rounds, 3))
+ours_t, theirs_t = [], []
+for _ in range(big_rounds):
+    shutil.copyfile(big, ours_copy)
+    shutil.copyfile(big, theirs_copy)
+    subprocess.run(["sync"])
+    ours_t.append(timed([cli, "embed", ours_copy, "file_id.diz", desc]))
+    theirs_t.append(timed(["zip", "-q", "-j", theirs_copy, desc]))
+stored = subprocess.run(["unzip", "-p", ours_copy, "file_id.diz"], capture_output=True).stdout
+assert stored == open(desc, "rb").read()
+assert subprocess.run(["unzip", "-tq", ours_copy], stdout=subprocess.DEVNULL).returncode == 0
+size = os.path.getsize(big) / 1e6
+print(f"save into a {size:.0f} MB archive: korvel-cli embed {min(ours_t):.2f} s, zip -j {min(theirs_t):.2f} s, "
+      f"ratio {min(ours_t) / min(theirs_t):.2f}x (target 1.2x)")
+os.remove(ours_copy)
+os.remove(theirs_copy)

@@ -1,0 +1,58 @@
+// korvel-cli embed [--level N] ARCHIVE MEMBER TEXTFILE: stores the bytes of TEXTFILE into the
+// archive as MEMBER at its root, the way "Save info" stores an edited description.
+#include "cli/ArchiveCli.h"
+#include "cli/Command.h"
+#include "platform/DescriptionEngine.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace korvel::cli {
+
+namespace {
+
+const char* const kUsage = "usage: korvel-cli embed [--level N] ARCHIVE MEMBER TEXTFILE\n";
+
+int run(const Args& a) {
+    char level = '6';
+    Args rest;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--level" && i + 1 < a.size()) {
+            const std::string& v = a[++i];
+            level = v.empty() ? '6' : v[0];
+        } else {
+            rest.push_back(a[i]);
+        }
+    }
+    if (rest.size() != 3) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::ifstream in(rest[2], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "korvel-cli: cannot read %s\n", rest[2].c_str());
+        return 2;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        std::fprintf(stderr, "korvel-cli: cannot read %s\n", rest[2].c_str());
+        return 2;
+    }
+    if (!loadArchiveEngines())
+        return 3;
+    const EmbedOutcome o = embedDescription(arg(rest[0]), rest[1], bytes, level);
+    if (!o.saved()) {
+        std::fprintf(stderr, "korvel-cli: %s\n", embedFailureText(o, arg(rest[0])).toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+KORVEL_CLI_COMMAND(
+    "embed", "[--level N] ARCHIVE MEMBER TEXTFILE   store a text file as the archive's description member",
+    run);
+
+} // namespace korvel::cli

@@ -1,0 +1,213 @@
+#include "description/DescriptionController.h"
+
+#include "app/DizPage.h"
+#include "app/ZipMain.h"
+#include "archive/ZipOptZ.h"
+#include "description/Cust_ext.h"
+#include "description/DescriptionView.h"
+#include "platform/Prompts.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace korvel {
+namespace {
+
+const char* const kMemberProperty = "korvelMember";
+const char* const kCustomNameProperty = "korvelCustomName";
+const char* const kCustomTextProperty = "korvelCustomText";
+
+QString escapeMnemonic(QString s) {
+    return s.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+DescriptionController::DescriptionController(TMain& main) : QObject(&main), main_(main) {
+    TDizPage* page = main.DIZPage;
+    main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
+    main.hooks.Embed = [this] { return Embed(main_.CurrentFile, captionMember()); };
+
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(page->B_Auto), static_cast<QAbstractButton*>(page->B_FileID),
+          static_cast<QAbstractButton*>(page->B_Readme), static_cast<QAbstractButton*>(page->B_Filename)})
+        connect(b, &QAbstractButton::clicked, this, [this] { main_.GetInfo(main_.CurrentFile); });
+    // Pressing B_Custom makes it the pressed choice and drops the custom menu under it; only a
+    // chosen entry (GestCust) looks the description up.
+    page->B_Custom->setPopupMode(QToolButton::InstantPopup);
+    customButton_ = page->B_Custom;
+    customButton_->installEventFilter(this);
+    connect(page->B_view, &QAbstractButton::clicked, this, &DescriptionController::B_viewClick);
+    connect(page->B_Save, &QAbstractButton::clicked, this, &DescriptionController::B_SaveClick);
+    editor_ = page->DIZEdit;
+    editor_->installEventFilter(this);
+    setCaptionMember(page->Cornice->title());
+}
+
+void DescriptionController::setCustomFile(TCustom_ext* custom) {
+    custom_ = custom;
+    if (!custom)
+        return;
+    custom->setStartDir(main_.StartDir);
+    custom->setAllCustomCaption([this] { return main_.AllCustomCaption; });
+    custom->setCustomMenu(main_.DIZPage->CustMenu, main_.DIZPage->B_Custom,
+                          [this](QAction* entry) { GestCust(entry); });
+    main_.hooks.ShowCustomFile = [custom] {
+        custom->show();
+        custom->raise();
+        custom->activateWindow();
+    };
+}
+
+bool DescriptionController::isEditingKey(int key, Qt::KeyboardModifiers modifiers) {
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return true;
+    switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Delete:
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar: // the backslash key with Shift
+    // The digit keys with Shift (US layout): the key is still a digit key.
+    case Qt::Key_Exclam:
+    case Qt::Key_At:
+    case Qt::Key_NumberSign:
+    case Qt::Key_Dollar:
+    case Qt::Key_Percent:
+    case Qt::Key_AsciiCircum:
+    case Qt::Key_Ampersand:
+    case Qt::Key_Asterisk: // Shift+8, and the keypad's multiply
+    case Qt::Key_ParenLeft:
+    case Qt::Key_ParenRight:
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Minus:
+    case Qt::Key_Period:
+    case Qt::Key_Comma:
+    case Qt::Key_Slash:
+        // Operators and the decimal point of the numeric keypad; elsewhere punctuation.
+        return modifiers.testFlag(Qt::KeypadModifier);
+    default:
+        return false;
+    }
+}
+
+SearchMode DescriptionController::currentMode() const {
+    const TDizPage* p = main_.DIZPage;
+    if (p->B_FileID->isChecked())
+        return SearchMode::FileId;
+    if (p->B_Readme->isChecked())
+        return SearchMode::Readme;
+    if (p->B_Filename->isChecked())
+        return SearchMode::ArchiveText;
+    if (p->B_Custom->isChecked())
+        return SearchMode::Custom;
+    return SearchMode::Automatic;
+}
+
+QString DescriptionController::customCaption() const {
+    const QToolButton* b = main_.DIZPage->B_Custom;
+    const QVariant name = b->property(kCustomNameProperty);
+    if (name.isValid() && b->text() == b->property(kCustomTextProperty).toString())
+        return name.toString();
+    return b->text(); // set by a language, or never chosen from the menu
+}
+
+QString DescriptionController::captionMember() const {
+    const QGroupBox* c = main_.Cornice;
+    const QVariant member = c->property(kMemberProperty);
+    if (member.isValid() && c->title() == escapeMnemonic(member.toString()))
+        return member.toString();
+    return c->title();
+}
+
+void DescriptionController::setCaptionMember(const QString& member) {
+    main_.Cornice->setProperty(kMemberProperty, member);
+    main_.Cornice->setTitle(escapeMnemonic(member));
+}
+
+void DescriptionController::ViewInfo(const QString& path) {
+    main_.DIZEdit->clear();
+    LookupRequest req;
+    req.archivePath = QFile::encodeName(path).toStdString();
+    req.mode = currentMode();
+    req.customCaption = customCaption().toStdString();
+    req.allCustomCaption = main_.AllCustomCaption.toStdString();
+    if (custom_)
+        req.customNames = custom_->customNameList();
+    const LookupResult r = lookUpDescriptionInArchive(req);
+    setDescriptionBytes(main_.DIZEdit, r.text);
+    if (r.caption)
+        setCaptionMember(QString::fromStdString(*r.caption));
+}
+
+void DescriptionController::GestCust(QAction* entry) {
+    QToolButton* b = main_.DIZPage->B_Custom;
+    const QString name = entry->data().isValid() ? entry->data().toString() : entry->text();
+    b->setText(escapeMnemonic(name));
+    b->setProperty(kCustomNameProperty, name);
+    b->setProperty(kCustomTextProperty, b->text());
+    b->setChecked(true);
+    main_.GetInfo(main_.CurrentFile);
+}
+
+void DescriptionController::B_viewClick() {
+    main_.B_autoview->setChecked(false);
+    main_.GetInfo(main_.CurrentFile);
+}
+
+void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
+    if (!isEditingKey(key->key(), key->modifiers()))
+        return;
+    main_.Modified = true;
+    main_.B_Save->setEnabled(true);
+}
+
+bool DescriptionController::Embed(const QString& archive, const QString& member) {
+    const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
+    last_ = embedDescription(archive, QFile::encodeName(member).toStdString(),
+                             descriptionBytes(main_.DIZEdit), level, tempBase_);
+    if (!last_.saved()) {
+        const QString text = embedFailureText(last_, archive);
+        if (last_.status == EmbedOutcome::Status::OptionsRefused)
+            Prompts::current().inform(&main_, main_.windowTitle(), text);
+        else
+            Prompts::current().showError(&main_, main_.windowTitle(), text);
+    }
+    return last_.status != EmbedOutcome::Status::TempFileFailed;
+}
+
+void DescriptionController::B_SaveClick() {
+    const bool description = main_.MP3Panel->isHidden();
+    if (!main_.SaveChanges())
+        return; // the text file could not be made: the edit stays unsaved
+    // A description that did not reach the archive stays marked, so "Save info" can try again.
+    if (description && !last_.saved())
+        return;
+    main_.Modified = false;
+    main_.B_Save->setEnabled(false);
+}
+
+bool DescriptionController::eventFilter(QObject* watched, QEvent* event) {
+    // Only the two watched widgets are looked at (the main window may be going away).
+    if (event->type() == QEvent::KeyPress && watched == editor_) {
+        DIZEditKeyDown(static_cast<QKeyEvent*>(event));
+    } else if (event->type() == QEvent::MouseButtonPress && watched == customButton_) {
+        if (customButton_->isEnabled())
+            customButton_->setChecked(true);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace korvel

@@ -1,0 +1,80 @@
+#pragma once
+// The description area of the main window at work: the lookup behind the choice buttons, "Auto
+// view", "View" and the custom menu (ViewInfo, GestCust), the editing keys of DIZEdit, and the
+// save into the archive ("Save info", and the saves asked for by "Save the changes ?" and
+// "Save the changes before exit?"). It plugs itself into the main window's hooks and buttons.
+
+#include "platform/DescriptionEngine.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+
+class QAction;
+class QKeyEvent;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace korvel {
+
+class TMain;
+class TCustom_ext;
+class TFrmZipOpt;
+
+class DescriptionController : public QObject {
+    Q_OBJECT
+public:
+    // Installs the ViewInfo and Embed hooks and connects the description buttons of `main`.
+    explicit DescriptionController(TMain& main);
+
+    // The options dialog whose level box gives the embedding level (level '6' without one).
+    void setZipOptions(TFrmZipOpt* frmZipOpt) { zipOpt_ = frmZipOpt; }
+    // The custom file dialog: its list feeds the lookup, it builds CustMenu, and "Custom file..."
+    // shows it. Call before its FormCreate.
+    void setCustomFile(TCustom_ext* custom);
+    // Where the temporary text file of a save is made (the system's temporary folder when empty).
+    void setTempBase(const std::filesystem::path& base) { tempBase_ = base; }
+
+    // Whether a key pressed in DIZEdit marks the description as changed: Backspace, Enter,
+    // Space, Delete, digits, letters, the numeric keypad's digits and operators, and the
+    // backslash key, whatever Shift, Ctrl or Alt do. Punctuation and cursor keys do not.
+    static bool isEditingKey(int key, Qt::KeyboardModifiers modifiers);
+
+    // The lookup for the archive at `path` in the mode of the choice buttons.
+    void ViewInfo(const QString& path);
+    // A custom menu entry was chosen: B_Custom takes its name, and the view is looked up again.
+    void GestCust(QAction* entry);
+    void DIZEditKeyDown(QKeyEvent* key);
+    void B_SaveClick();
+    void B_viewClick();
+    // Stores the editor's bytes into `archive` as `member`; false only when the temporary text
+    // file could not be made (then nothing was tried and the caller must stop). Every failure
+    // has been told to the user; lastEmbed() says what happened.
+    bool Embed(const QString& archive, const QString& member);
+    const EmbedOutcome& lastEmbed() const { return last_; }
+
+    // The member the caption of Cornice names (what a save writes), and setting it.
+    QString captionMember() const;
+    void setCaptionMember(const QString& member);
+    // The custom name B_Custom stands for: the menu entry's name, or the button's caption.
+    QString customCaption() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    SearchMode currentMode() const;
+
+    TMain& main_;
+    TFrmZipOpt* zipOpt_ = nullptr;
+    TCustom_ext* custom_ = nullptr;
+    std::filesystem::path tempBase_;
+    EmbedOutcome last_;
+    QPointer<QPlainTextEdit> editor_;
+    QPointer<QToolButton> customButton_;
+};
+
+} // namespace korvel

@@ -1,0 +1,539 @@
+// The description area of the main window against the real engines and archives made by the
+// `zip` tool: the search modes and their captions, the custom menu, the editing keys, saving
+// (with "Save info" and with "Save the changes ?"), the failures of a save, and long descriptions.
+#include "../support/ArchiveFixtures.h"
+#include "app/DizPage.h"
+#include "app/FileListModel.h"
+#include "app/ZipMain.h"
+#include "archive/ZipOptZ.h"
+#include "core/description/DescriptionText.h"
+#include "description/Cust_ext.h"
+#include "description/DescriptionController.h"
+#include "description/DescriptionView.h"
+#include "platform/Engines.h"
+#include "platform/ScriptedPrompts.h"
+#include "platform/Zip32.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace {
+
+// What the editor shows, with every line end as "\n".
+QString shown(const QPlainTextEdit* e) {
+    QString t = e->document()->toRawText();
+    t.replace(QChar(0x2029), QLatin1Char('\n'));
+    return t;
+}
+
+std::string bytesOf(const QPlainTextEdit* e) {
+    return descriptionBytes(e);
+}
+
+// The `unzip -v` line of every member but `except`: sizes, method, CRC and name.
+std::string otherMembers(const std::string& archive, const std::string& except) {
+    std::string out;
+    run("unzip -v " + shellQuote(archive) + " | grep -v ' " + except + "$' | sed -n '/^--/,/^--/p'", &out);
+    return out;
+}
+
+} // namespace
+
+class TestDescriptionController : public QObject {
+    Q_OBJECT
+
+    TempDir t;
+    std::string start, archives, temps;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMain> main;
+    DescriptionController* view = nullptr;
+    std::unique_ptr<TFrmZipOpt> zipOpt;
+    std::unique_ptr<TCustom_ext> custom;
+
+    void makeArchive(const std::string& name,
+                     const std::vector<std::pair<std::string, std::string>>& members) {
+        const std::string dir = t / ("src-" + name);
+        fs::create_directories(dir);
+        std::string args = shellQuote(archives + "/" + name);
+        for (const auto& [member, bytes] : members) {
+            writeFile(dir + "/" + member, bytes);
+            args += " " + shellQuote(member);
+        }
+        QCOMPARE(zipTool(dir, args), 0);
+    }
+    QString archive(const std::string& name) const { return QString::fromStdString(archives + "/" + name); }
+    void select(const std::string& name) {
+        main->CurrentFile = archive(name);
+        main->GetInfo(main->CurrentFile);
+    }
+    void clickRow(const QString& caption) {
+        TMFileExplorer* l = main->LFile;
+        const int row = l->findRow(caption);
+        QVERIFY2(row >= 0, qPrintable(caption));
+        l->view()->scrollTo(l->model()->index(row, 0));
+        QTest::mouseClick(l->view()->viewport(), Qt::LeftButton, {}, l->rowRect(row).center());
+    }
+    QToolButton* button(const char* name) { return main->findChild<QToolButton*>(name); }
+    void type(const QString& text) {
+        main->DIZEdit->moveCursor(QTextCursor::End);
+        for (QChar c : text) {
+            if (c == QLatin1Char('\n'))
+                QTest::keyClick(main->DIZEdit, Qt::Key_Return);
+            else
+                QTest::keyClicks(main->DIZEdit, QString(c));
+        }
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(Engines::load());
+        start = t / "start";
+        archives = t / "archives";
+        temps = t / "temps";
+        fs::create_directories(start);
+        fs::create_directories(archives);
+        fs::create_directories(temps);
+        writeFile(start + "/korvel2k.ext", "file.nfo\r\n\r\n<filename>.nfo\r\na&b.txt\r\n");
+        makeArchive("both.zip", {{"file_id.diz", "DIZ\r\n"}, {"readme.txt", "README\r\n"}});
+        makeArchive("readme.zip", {{"readme.txt", "only readme"}, {"notes.doc", "x"}});
+        makeArchive("GAME.ZIP", {{"GAME.txt", "game text"}});
+        makeArchive("MY.GAME.ZIP", {{"MY.nfo", "my nfo"}, {"file.nfo", "file nfo"}});
+        makeArchive("caps.zip", {{"FILE_ID.DIZ", "capital"}});
+        makeArchive("none.zip", {{"other.txt", "other"}});
+        makeArchive("amp.zip", {{"a&b.txt", "ampersand"}});
+        writeFile(archives + "/damaged.zip", "PK\x03\x04 this is no archive at all");
+
+        QDir::setCurrent(QString::fromStdString(start));
+        main = std::make_unique<TMain>();
+        view = new DescriptionController(*main);
+        view->setTempBase(temps);
+        QVERIFY(main->FormCreate());
+        zipOpt = std::make_unique<TFrmZipOpt>(main.get());
+        view->setZipOptions(zipOpt.get());
+        custom = std::make_unique<TCustom_ext>(main.get());
+        view->setCustomFile(custom.get());
+        main->pgm_init();
+        custom->FormCreate();
+    }
+    void cleanupTestCase() {
+        custom.reset();
+        zipOpt.reset();
+        main.reset();
+    }
+    void init() {
+        prompts.clear();
+        main->Modified = false;
+        main->B_Save->setEnabled(false);
+        main->DIZPage->B_Custom->setText(main->AllCustomCaption);
+    }
+
+    void searchModes_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("auto takes file_id.diz first") << "both.zip"
+                                                      << "B_Auto"
+                                                      << "DIZ\n"
+                                                      << "file_id.diz";
+        QTest::newRow("readme button shows the readme") << "both.zip"
+                                                        << "B_Readme"
+                                                        << "README\n"
+                                                        << "readme.txt";
+        QTest::newRow("auto falls to readme") << "readme.zip"
+                                              << "B_Auto"
+                                              << "only readme"
+                                              << "readme.txt";
+        QTest::newRow("auto falls to GAME.txt") << "GAME.ZIP"
+                                                << "B_Auto"
+                                                << "game text"
+                                                << "GAME.txt";
+        QTest::newRow("filename button") << "GAME.ZIP"
+                                         << "B_Filename"
+                                         << "game text"
+                                         << "GAME.txt";
+        QTest::newRow("auto falls to the custom list") << "MY.GAME.ZIP"
+                                                       << "B_Auto"
+                                                       << "file nfo"
+                                                       << "file.nfo";
+        QTest::newRow("all custom in list order") << "MY.GAME.ZIP"
+                                                  << "B_Custom"
+                                                  << "file nfo"
+                                                  << "file.nfo";
+        QTest::newRow("matching ignores case") << "caps.zip"
+                                               << "B_FileID"
+                                               << "capital"
+                                               << "file_id.diz";
+        QTest::newRow("auto finds nothing") << "none.zip"
+                                            << "B_Auto"
+                                            << ""
+                                            << "file_id.diz";
+        QTest::newRow("single mode keeps its name") << "none.zip"
+                                                    << "B_Readme"
+                                                    << ""
+                                                    << "readme.txt";
+        QTest::newRow("filename mode names the candidate") << "none.zip"
+                                                           << "B_Filename"
+                                                           << ""
+                                                           << "none.txt";
+        QTest::newRow("all custom keeps the last tried") << "none.zip"
+                                                         << "B_Custom"
+                                                         << ""
+                                                         << "a&b.txt";
+        QTest::newRow("a damaged archive is empty") << "damaged.zip"
+                                                    << "B_Auto"
+                                                    << ""
+                                                    << "file_id.diz";
+        QTest::newRow("a missing archive is empty") << "gone.zip"
+                                                    << "B_FileID"
+                                                    << ""
+                                                    << "file_id.diz";
+    }
+    void searchModes() {
+        QFETCH(QString, archive);
+        QFETCH(QString, mode);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        main->DIZEdit->setPlainText("left over");
+        main->CurrentFile = this->archive(archive.toStdString());
+        QToolButton* b = button(qPrintable(mode));
+        if (mode == "B_Custom") {
+            b->setChecked(true);
+            main->GetInfo(main->CurrentFile);
+        } else {
+            QTest::mouseClick(b, Qt::LeftButton);
+        }
+        QVERIFY(b->isChecked());
+        QCOMPARE(shown(main->DIZEdit), text);
+        QCOMPARE(view->captionMember(), caption);
+        QVERIFY(!main->Modified);
+        QVERIFY(prompts.asked().empty()); // a lookup never says anything
+        button("B_Auto")->setChecked(true);
+    }
+
+    void customMenuPicksOneName() {
+        QMenu* menu = main->DIZPage->CustMenu;
+        const auto entries = menu->actions();
+        QCOMPARE(entries.size(), 4); // three names and "all custom files"
+        QCOMPARE(entries[1]->data().toString(), QString("<filename>.nfo"));
+        QCOMPARE(entries[2]->text(), QString("a&&b.txt"));
+        QCOMPARE(entries[3]->data().toString(), main->AllCustomCaption);
+        QVERIFY(main->DIZPage->B_Custom->isEnabled());
+
+        main->CurrentFile = archive("MY.GAME.ZIP");
+        entries[1]->trigger();
+        QToolButton* b = main->DIZPage->B_Custom;
+        QVERIFY(b->isChecked());
+        QCOMPARE(b->text(), QString("<filename>.nfo"));
+        QCOMPARE(shown(main->DIZEdit), QString("my nfo"));
+        QCOMPARE(view->captionMember(), QString("MY.nfo"));
+        // Automatic mode now tries that one name as its fourth candidate.
+        QTest::mouseClick(button("B_Auto"), Qt::LeftButton);
+        QCOMPARE(shown(main->DIZEdit), QString("my nfo"));
+
+        // A name holding "&" is shown doubled on the button and searched as it is.
+        main->CurrentFile = archive("amp.zip");
+        entries[2]->trigger();
+        QCOMPARE(b->text(), QString("a&&b.txt"));
+        QCOMPARE(shown(main->DIZEdit), QString("ampersand"));
+        QCOMPARE(view->captionMember(), QString("a&b.txt"));
+        QCOMPARE(main->Cornice->title(), QString("a&&b.txt"));
+
+        // The last entry goes back to every custom name.
+        main->CurrentFile = archive("MY.GAME.ZIP");
+        entries[3]->trigger();
+        QCOMPARE(b->text(), main->AllCustomCaption);
+        QCOMPARE(shown(main->DIZEdit), QString("file nfo"));
+        button("B_Auto")->setChecked(true);
+    }
+
+    void pressingCustomDropsTheMenuWithoutLookingUp() {
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        main->DIZEdit->setPlainText("unchanged");
+        bool dropped = false;
+        QTimer::singleShot(200, this, [&] {
+            dropped = QApplication::activePopupWidget() == main->DIZPage->CustMenu;
+            main->DIZPage->CustMenu->close();
+        });
+        QTest::mousePress(main->DIZPage->B_Custom, Qt::LeftButton);
+        QTest::mouseRelease(main->DIZPage->B_Custom, Qt::LeftButton);
+        QVERIFY(dropped);
+        QVERIFY(main->DIZPage->B_Custom->isChecked());
+        QCOMPARE(shown(main->DIZEdit), QString("unchanged"));
+        button("B_Auto")->setChecked(true);
+        main->hide();
+    }
+
+    void customFileMenuShowsTheDialogWithoutBlocking() {
+        main->Customfile1->trigger();
+        QVERIFY(custom->isVisible());
+        QVERIFY(!custom->isModal());
+        custom->hide();
+    }
+
+    void viewReleasesAutoView() {
+        main->CurrentFile = archive("both.zip");
+        main->DIZEdit->clear();
+        QTest::mouseClick(button("B_view"), Qt::LeftButton);
+        QVERIFY(!main->B_autoview->isChecked());
+        QCOMPARE(shown(main->DIZEdit), QString("DIZ\n"));
+        main->B_autoview->setChecked(true);
+    }
+
+    void editingKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("marks");
+        QTest::newRow("letter") << int(Qt::Key_Q) << int(Qt::NoModifier) << true;
+        QTest::newRow("shifted letter") << int(Qt::Key_Q) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("digit") << int(Qt::Key_7) << int(Qt::NoModifier) << true;
+        QTest::newRow("space") << int(Qt::Key_Space) << int(Qt::NoModifier) << true;
+        QTest::newRow("enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+        QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << true;
+        QTest::newRow("delete") << int(Qt::Key_Delete) << int(Qt::NoModifier) << true;
+        QTest::newRow("backslash") << int(Qt::Key_Backslash) << int(Qt::NoModifier) << true;
+        QTest::newRow("keypad plus") << int(Qt::Key_Plus) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("keypad digit") << int(Qt::Key_4) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("ctrl+c marks too") << int(Qt::Key_C) << int(Qt::ControlModifier) << true;
+        QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << true;
+        QTest::newRow("comma") << int(Qt::Key_Comma) << int(Qt::NoModifier) << false;
+        QTest::newRow("period") << int(Qt::Key_Period) << int(Qt::NoModifier) << false;
+        QTest::newRow("minus") << int(Qt::Key_Minus) << int(Qt::NoModifier) << false;
+        QTest::newRow("semicolon") << int(Qt::Key_Semicolon) << int(Qt::NoModifier) << false;
+        QTest::newRow("quote") << int(Qt::Key_Apostrophe) << int(Qt::NoModifier) << false;
+        QTest::newRow("bracket") << int(Qt::Key_BracketLeft) << int(Qt::NoModifier) << false;
+        QTest::newRow("cursor") << int(Qt::Key_Left) << int(Qt::NoModifier) << false;
+        QTest::newRow("shift+insert") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << false;
+        QTest::newRow("function key") << int(Qt::Key_F5) << int(Qt::NoModifier) << false;
+    }
+    void editingKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, marks);
+        main->DIZEdit->setPlainText("some text");
+        QTest::keyClick(main->DIZEdit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(main->Modified, marks);
+        QCOMPARE(main->B_Save->isEnabled(), marks);
+    }
+
+    // An archive made by `zip` with a code page 437 description shows the DOS glyphs; after an
+    // edit and "Save info" the member holds exactly the new bytes and nothing else changed.
+    void saveRoundTripKeepsEveryOtherMember() {
+        const std::string art =
+            "\xC9\xCD\xCD\xBB caf\x82 \xB0\xB1\xB2\xDB\r\n\xBA \x9C\xE1\xF8 \xBA\r\n\xC8\xCD\xCD\xBC\r\n";
+        const std::string dir = t / "src-art";
+        fs::create_directories(dir);
+        QCOMPARE(run("cd " + shellQuote(dir) +
+                     " && printf '\\311\\315\\315\\273 caf\\202 \\260\\261\\262\\333\\r\\n"
+                     "\\272 \\234\\341\\370 \\272\\r\\n\\310\\315\\315\\274\\r\\n' > file_id.diz && head -c "
+                     "200000 "
+                     "/dev/urandom > data.bin && echo hello > hello.txt && zip -q " +
+                     shellQuote(archives + "/art.zip") + " data.bin file_id.diz hello.txt"),
+                 0);
+        QCOMPARE(readFile(dir + "/file_id.diz"), art);
+        std::string expected;
+        QCOMPARE(
+            run("iconv -f CP437 -t UTF-8 " + shellQuote(dir + "/file_id.diz") + " | tr -d '\\r'", &expected),
+            0);
+        writeFile(start + "/file_id.diz", "the user's own file");
+        const std::string before = otherMembers(archives + "/art.zip", "file_id.diz");
+
+        select("art.zip");
+        QCOMPARE(shown(main->DIZEdit), QString::fromStdString(expected));
+        QCOMPARE(bytesOf(main->DIZEdit), art);
+        QCOMPARE(main->DIZEdit->palette().color(QPalette::Text), QColor(0, 0, 128));
+        QVERIFY(main->DIZEdit->font().fixedPitch() || QFontInfo(main->DIZEdit->font()).fixedPitch());
+
+        type("Ok 42\nZ");
+        QVERIFY(main->Modified);
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QVERIFY(prompts.asked().empty());
+        QVERIFY(!main->Modified);
+        QVERIFY(!main->B_Save->isEnabled());
+        std::string stored;
+        QCOMPARE(run("unzip -p " + shellQuote(archives + "/art.zip") + " file_id.diz", &stored), 0);
+        QCOMPARE(stored, art + "Ok 42\r\nZ");
+        QCOMPARE(otherMembers(archives + "/art.zip", "file_id.diz"), before);
+        QVERIFY(unzipTestPasses(archives + "/art.zip"));
+        QCOMPARE(readFile(start + "/file_id.diz"), std::string("the user's own file"));
+        QVERIFY(fs::is_empty(temps)); // the private folder is gone
+        select("art.zip");
+        QCOMPARE(bytesOf(main->DIZEdit), art + "Ok 42\r\nZ");
+
+        // The options dialog now shows the embedding options.
+        zipOpt->B_ZipOptClick();
+        QVERIFY(zipOpt->chJunkDir->isChecked());
+        QVERIFY(zipOpt->chGrow->isChecked());
+        QVERIFY(!zipOpt->chRecurseDir->isChecked());
+        zipOpt->hide();
+    }
+
+    void savingAddsAMissingDescriptionUnderTheCaption_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("level");
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("method");
+        QTest::newRow("auto adds file_id.diz") << "B_Auto"
+                                               << "0"
+                                               << "file_id.diz"
+                                               << "Stored";
+        QTest::newRow("readme at level 9") << "B_Readme"
+                                           << "9"
+                                           << "readme.txt"
+                                           << "Defl:X";
+        QTest::newRow("empty level is 6") << "B_Filename"
+                                          << ""
+                                          << "new.txt"
+                                          << "Defl:N";
+    }
+    void savingAddsAMissingDescriptionUnderTheCaption() {
+        QFETCH(QString, mode);
+        QFETCH(QString, level);
+        QFETCH(QString, member);
+        QFETCH(QString, method);
+        makeArchive("new.zip", {{"other.txt", "other"}});
+        button(qPrintable(mode))->setChecked(true);
+        select("new.zip");
+        QCOMPARE(view->captionMember(), member);
+        zipOpt->edtLevel->setText(level);
+        type("added  added  added  added  added  added");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        std::string out;
+        run("unzip -v " + shellQuote(archives + "/new.zip") + " | grep ' " + member.toStdString() + "$'",
+            &out);
+        QVERIFY2(QString::fromStdString(out).contains(method), out.c_str());
+        QVERIFY(out.find('/') == std::string::npos ||
+                out.find(" " + member.toStdString()) != std::string::npos);
+        QVERIFY(unzipTestPasses(archives + "/new.zip"));
+        select("new.zip");
+        QCOMPARE(shown(main->DIZEdit), QString("added  added  added  added  added  added"));
+        fs::remove(archives + "/new.zip");
+        button("B_Auto")->setChecked(true);
+        zipOpt->edtLevel->setText("6");
+    }
+
+    void aRefusedLevelLeavesTheArchiveAlone() {
+        select("both.zip");
+        const std::string before = readFile(archives + "/both.zip");
+        zipOpt->edtLevel->setText("x");
+        type("more");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QCOMPARE(prompts.texts(), QStringList{"Error setting Zip Options"});
+        QCOMPARE(readFile(archives + "/both.zip"), before);
+        QVERIFY(main->Modified); // not saved: "Save info" can try again
+        QVERIFY(fs::is_empty(temps));
+        zipOpt->edtLevel->setText("6");
+    }
+
+    void aFailingSaveLeavesTheArchiveByteForByte_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::newRow("damaged archive") << "damaged.zip";
+        QTest::newRow("archive gone") << "vanished.zip";
+    }
+    void aFailingSaveLeavesTheArchiveByteForByte() {
+        QFETCH(QString, archive);
+        const std::string path = archives + "/" + archive.toStdString();
+        const bool existed = fs::exists(path);
+        const std::string before = existed ? readFile(path) : "";
+        select(archive.toStdString());
+        type("text");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QCOMPARE(prompts.asked().size(), size_t(1));
+        QVERIFY2(prompts.asked().front().text.contains("not saved"),
+                 qPrintable(prompts.asked().front().text));
+        QCOMPARE(fs::exists(path), existed);
+        if (existed)
+            QCOMPARE(readFile(path), before);
+        QVERIFY(main->Modified);
+        QVERIFY(main->B_Save->isEnabled());
+        QVERIFY(fs::is_empty(temps));
+    }
+
+    void theTextFileCannotBeMade() {
+        select("both.zip");
+        const std::string before = readFile(archives + "/both.zip");
+        type("edit");
+        view->setTempBase(t / "no/such/folder");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QCOMPARE(prompts.asked().size(), size_t(1));
+        QVERIFY(prompts.asked().front().text.startsWith("Cannot create file " +
+                                                        QString::fromStdString(t / "no/such/folder")));
+        QVERIFY(main->Modified);
+        QVERIFY(main->B_Save->isEnabled());
+
+        // The same failure from "Save the changes ?" stops the new selection.
+        prompts.clear();
+        main->LFile->setDirectory(QString::fromStdString(archives));
+        main->CurrentFile = archive("both.zip");
+        prompts.answer(true);
+        clickRow("none.zip");
+        QCOMPARE(prompts.texts().size(), 2);
+        QCOMPARE(prompts.texts()[0], QString("Save the changes ?"));
+        QVERIFY(prompts.texts()[1].startsWith("Cannot create file"));
+        QCOMPARE(main->CurrentFile, archive("both.zip"));
+        QVERIFY(main->Modified);
+        QVERIFY(shown(main->DIZEdit).endsWith("edit"));
+        QCOMPARE(readFile(archives + "/both.zip"), before);
+        view->setTempBase(temps);
+    }
+
+    void saveTheChangesQuestion_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes saves") << true;
+        QTest::newRow("no discards") << false;
+    }
+    void saveTheChangesQuestion() {
+        QFETCH(bool, yes);
+        makeArchive("ask.zip", {{"file_id.diz", "old"}});
+        const std::string before = readFile(archives + "/ask.zip");
+        main->LFile->setDirectory(QString::fromStdString(archives));
+        clickRow("ask.zip");
+        QCOMPARE(shown(main->DIZEdit), QString("old"));
+        type("er");
+        prompts.answer(yes);
+        clickRow("both.zip");
+        QCOMPARE(prompts.texts(), QStringList{"Save the changes ?"});
+        QCOMPARE(main->CurrentFile, archive("both.zip")); // the selection proceeds
+        QVERIFY(!main->Modified);
+        QVERIFY(!main->B_Save->isEnabled());
+        QCOMPARE(shown(main->DIZEdit), QString("DIZ\n"));
+        std::string stored;
+        run("unzip -p " + shellQuote(archives + "/ask.zip") + " file_id.diz", &stored);
+        if (yes)
+            QCOMPARE(stored, std::string("older"));
+        else
+            QCOMPARE(readFile(archives + "/ask.zip"), before);
+        fs::remove(archives + "/ask.zip");
+    }
+
+    // A description beyond the engine's print bound is shown cut at the bound.
+    void aHugeDescriptionIsCut() {
+        std::string line(78, '\xB1');
+        line += "\r\n";
+        std::string big;
+        while (big.size() < 5u * 1024 * 1024)
+            big += line;
+        makeArchive("huge.zip", {{"file_id.diz", big}});
+        select("huge.zip");
+        const std::string got = bytesOf(main->DIZEdit);
+        QVERIFY(got.size() <= size_t(UZ_PRINT_LIMIT) + 2);
+        QVERIFY(got.size() >= size_t(UZ_PRINT_LIMIT) - line.size());
+        QCOMPARE(got.substr(0, 4 * line.size()), big.substr(0, 4 * line.size()));
+    }
+};
+
+QTEST_MAIN(TestDescriptionController)
+#include "test_description_controller.moc"
