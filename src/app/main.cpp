@@ -1,5 +1,8 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
 #include "app/ZipMain.h"
+#include "archive/PackerPage.h"
+#include "archive/ZipUnzip.h"
+#include "archive/ZipWait.h"
 
 #include <QApplication>
 #include <QFile>
@@ -43,8 +46,15 @@ int main(int argc, char** argv) {
     if (!Main.FormCreate())
         return 1;
 
-    // 2.-7. FrmUnzip, FrmZipOpt, LangForm, FrmWaitZip, Custom_ext and AboutBox follow in this
-    // order as they join the program. Custom_ext's creation reads the settings and applies the
+    // 2. The Extract dialog.
+    korvel::TFrmUnzip FrmUnzip(&Main);
+    // 3., 4. FrmZipOpt and LangForm come here.
+    // 5. The busy window, shown around extraction and packing.
+    korvel::TFrmWaitZip FrmWaitZip(&Main);
+    FrmUnzip.WaitWindow = &FrmWaitZip;
+    Main.PackPage->WaitWindow = &FrmWaitZip;
+
+    // 6., 7. Custom_ext and AboutBox. Custom_ext's creation reads the settings and applies the
     // language; until it exists, that happens here.
     Main.pgm_init();
 
