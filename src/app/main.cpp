@@ -1,5 +1,6 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
 #include "app/ZipMain.h"
+#include "archive/ArchiveDemo.h"
 #include "archive/PackerPage.h"
 #include "archive/ZipUnzip.h"
 #include "archive/ZipWait.h"
@@ -60,5 +61,6 @@ int main(int argc, char** argv) {
 
     Main.show();
     benchmarkHook(Main);
+    korvel::archiveDemoHook(Main);
     return QApplication::exec();
 }

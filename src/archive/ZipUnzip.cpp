@@ -240,8 +240,34 @@ void TFrmUnzip::layoutHeadings() {
     Label2->move(x0, 0);
     Label3->move(x0 + DateColumn * cw, 0);
     Label4->move(x0 + NameColumn * cw, 0);
+    // Headings wider than their column are set smaller rather than run into the next one.
+    QFont f = font();
     for (QLabel* l : {Label2, Label3, Label4})
-        l->adjustSize();
+        l->setFont(f);
+    const auto fits = [&] {
+        for (QLabel* l : {Label2, Label3, Label4})
+            l->adjustSize();
+        return Label2->geometry().right() + 4 < Label3->x() && Label3->geometry().right() + 4 < Label4->x();
+    };
+    while (!fits() && QFontInfo(f).pixelSize() > 8) {
+        f.setPixelSize(QFontInfo(f).pixelSize() - 1);
+        for (QLabel* l : {Label2, Label3, Label4})
+            l->setFont(f);
+    }
+}
+
+void TFrmUnzip::fitGroupTitle() {
+    // The group's caption is long for the narrow right-hand part: it is set smaller until it
+    // fits; the check boxes keep the dialog's font.
+    QFont f = font();
+    const int room = GroupBox1->parentWidget()->width() - 24;
+    while (QFontMetrics(f).horizontalAdvance(GroupBox1->title()) > room && QFontInfo(f).pixelSize() > 8)
+        f.setPixelSize(QFontInfo(f).pixelSize() - 1);
+    GroupBox1->setFont(f);
+    QFont own = font();
+    own.setPixelSize(QFontInfo(font()).pixelSize()); // set, so not taken from the group
+    for (QCheckBox* c : {chExtractOnlyNewer, chUFlag, chOFlag, chC_flag, chDFlag})
+        c->setFont(own);
 }
 
 void TFrmUnzip::setDialogWidth(int w) {
@@ -278,6 +304,7 @@ void TFrmUnzip::FormShow() {
     B_Options->setText(lastOptionsText_);
     setDialogWidth(NarrowWidth);
     layoutHeadings();
+    fitGroupTitle();
     Get_Contents(archives);
 }
 

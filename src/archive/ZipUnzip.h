@@ -95,6 +95,7 @@ protected:
 
 private:
     void layoutHeadings();
+    void fitGroupTitle();
     void setDialogWidth(int w);
     ExtractFlags flags() const;
     void reportProblems(const QString& archive, const QString& destination, int result,
