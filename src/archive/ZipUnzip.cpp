@@ -216,7 +216,8 @@ TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
 }
 
 TFrmUnzip::~TFrmUnzip() {
-    if (main_ && main_->FrmUnzip == this)
+    // When the main window goes first it takes this dialog with it, and is no longer the instance.
+    if (main_ && TMain::instance() == main_ && main_->FrmUnzip == this)
         main_->FrmUnzip = nullptr;
 }
 
