@@ -4,6 +4,7 @@
 #include "app/FolderHistory.h"
 #include "app/VerticalCaption.h"
 #include "archive/PackerPage.h"
+#include "archive/ZipUnzip.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/Prompts.h"
 
@@ -122,6 +123,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
     connect(LFile, &TMFileExplorer::OnClick, this, &TMain::LFileClick);
     connect(LFile, &TMFileExplorer::OnKeyUp, this,
             [this](int key, Qt::KeyboardModifiers) { LFileKeyUp(key); });
+    connect(B_Unzip, &QToolButton::clicked, this, &TMain::B_UnzipClick);
 }
 
 TMain::~TMain() {
@@ -294,6 +296,14 @@ void TMain::LFileKeyUp(int key) {
     CurrentFile = LFile->rowPath(row);
     if (!fileNamePart(CurrentFile).isEmpty() && QFileInfo::exists(CurrentFile) && B_autoview->isChecked())
         GetInfo(CurrentFile);
+}
+
+void TMain::B_UnzipClick() {
+    if (!FrmUnzip)
+        return;
+    FrmUnzip->show();
+    FrmUnzip->raise();
+    FrmUnzip->activateWindow();
 }
 
 void TMain::GetInfo(const QString& path) {

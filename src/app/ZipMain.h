@@ -25,6 +25,7 @@ namespace korvel {
 class MainTray;
 class TAboutBox;
 class TDizPage;
+class TFrmUnzip;
 class TPackerPage;
 class TFileManagerPage;
 class VerticalCaption;
@@ -90,6 +91,8 @@ public:
     // False when the description's temporary file could not be made.
     bool SaveChanges();
     void GetInfo(const QString& path);
+    // "Extract...": shows the Extract dialog (not modal).
+    void B_UnzipClick();
 
     // --- menus ---
     void M_FontClick();
@@ -126,6 +129,8 @@ public:
     QToolButton* B_autoview;
     QToolButton* B_Unzip;
     QToolButton* B_Save;
+    // The Extract dialog (it registers itself when made).
+    TFrmUnzip* FrmUnzip = nullptr;
     // The other pages' lists.
     TMFileExplorer* LFileMgr;
     TMFileExplorer* LeftPane;

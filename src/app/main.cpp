@@ -2,7 +2,11 @@
 #include "app/MainWiring.h"
 #include "app/QuarnAbout.h"
 #include "app/ZipMain.h"
+#include "archive/ArchiveDemo.h"
+#include "archive/PackerPage.h"
 #include "archive/ZipOptZ.h"
+#include "archive/ZipUnzip.h"
+#include "archive/ZipWait.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
 #include "lang/ZipLang.h"
@@ -55,14 +59,19 @@ int main(int argc, char** argv) {
     if (!Main.FormCreate())
         return 1;
 
-    // 2. FrmUnzip joins here.
-    // 3. FrmZipOpt.
+    // 2. The Extract dialog.
+    korvel::TFrmUnzip FrmUnzip(&Main);
+    // 3. FrmZipOpt, opened by the packer page's "Options...".
     korvel::TFrmZipOpt FrmZipOpt(&Main);
     descriptions->setZipOptions(&FrmZipOpt);
+    Main.PackPage->ShowZipOptions = [&FrmZipOpt] { FrmZipOpt.B_ZipOptClick(); };
     // 4. LangForm.
     auto* LangForm = new korvel::TLangForm(&Main);
     korvel::wireLanguage(Main, LangForm);
-    // 5. FrmWaitZip joins here.
+    // 5. The busy window, shown around extraction and packing.
+    korvel::TFrmWaitZip FrmWaitZip(&Main);
+    FrmUnzip.WaitWindow = &FrmWaitZip;
+    Main.PackPage->WaitWindow = &FrmWaitZip;
     // 6. Custom_ext: its creation reads the settings and applies the language once every window
     //    above exists, then builds the custom menu.
     korvel::TCustom_ext Custom_ext(&Main);
@@ -81,5 +90,6 @@ int main(int argc, char** argv) {
         Main.CurrentFile = QFileInfo(shown).absoluteFilePath();
         Main.GetInfo(Main.CurrentFile);
     }
+    korvel::archiveDemoHook(Main);
     return QApplication::exec();
 }
