@@ -1,5 +1,7 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
+#include "app/ScreenshotHook.h"
 #include "app/ZipMain.h"
+#include "audio/AudioHooks.h"
 
 #include <QApplication>
 #include <QFile>
@@ -40,6 +42,7 @@ int main(int argc, char** argv) {
 
     // 1. Main. The subsystems install their hooks into Main.hooks here, before its start-up runs.
     korvel::TMain Main;
+    korvel::installAudio(Main);
     if (!Main.FormCreate())
         return 1;
 
@@ -50,5 +53,6 @@ int main(int argc, char** argv) {
 
     Main.show();
     benchmarkHook(Main);
+    korvel::screenshotHook(Main);
     return QApplication::exec();
 }
