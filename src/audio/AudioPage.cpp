@@ -109,6 +109,8 @@ TAudioPage::TAudioPage(TMain& main)
     : QObject(&main), main_(main), CurrentV1Tag_(std::make_unique<TID3v1>()),
       CurrentV2Tag_(std::make_unique<TID3v2>()) {
     setObjectName(QStringLiteral("AudioPage"));
+    // The page lies over the description editor: nothing of the editor may show around the tabs.
+    main.MP3Panel->setAutoFillBackground(true);
     buildTabV1(main.DIZPage->TabV1);
     buildTabV2(main.DIZPage->TabV2);
 
