@@ -754,6 +754,40 @@ private slots:
         QVERIFY(readFile(pcm.toStdString()) == reference);
         QVERIFY(prompts.asked().empty());
     }
+
+    void realPlaybackFromThePage() {
+        // Through a sound server of the test's own, as a person would hear it.
+        PulseServer server;
+        if (!server.ok())
+            QSKIP(qPrintable("no sound server for real playback: " + QString::fromStdString(server.why())));
+        ScriptedPrompts prompts;
+        TMPEGPlayer* p = player->MPEG1;
+        QCOMPARE(p->OutputDevice(), TMPEGPlayer::wavemapper);
+        const std::string ten = makeMp3(dir, "ten", 10.0, 44100, 2, "-b 128");
+        QVERIFY(!ten.empty());
+        pick(QString::fromStdString(ten));
+        // Play, then play again a second later: the second press starts from the beginning.
+        QTest::mouseClick(player->VrMediaButton1, Qt::LeftButton);
+        QTest::qWait(1500);
+        const qint32 before = p->CurrentPosition();
+        QVERIFY2(before > 0, qPrintable(QString::number(before)));
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(player->VrMediaButton1, Qt::LeftButton);
+        QTest::qWait(200);
+        QVERIFY(p->CurrentPosition() < before);
+        QTRY_VERIFY_WITH_TIMEOUT(p->EndReached(), 30000);
+        const double seconds = t.elapsed() / 1000.0;
+        qInfo("10.0 s of audio played from the page in %.2f s", seconds);
+        QVERIFY2(seconds >= 8.0 && seconds < 20.0, qPrintable(QString::number(seconds)));
+        // Play once more and stop at once: it stops, and nothing was said.
+        QTest::mouseClick(player->VrMediaButton1, Qt::LeftButton);
+        QTest::qWait(300);
+        QVERIFY(p->IsPlaying());
+        QTest::mouseClick(player->VrMediaButton3, Qt::LeftButton);
+        QVERIFY(!p->IsPlaying() && !p->IsOpen());
+        QVERIFY2(prompts.asked().empty(), qPrintable(prompts.texts().join('\n')));
+    }
 };
 
 QTEST_MAIN(TestAudioPage)
