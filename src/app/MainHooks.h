@@ -20,7 +20,7 @@ struct TMainHooks {
     std::function<void()> InitUnzipUserFunctions;
     // Gives the player its library folder and loads it; false when it could not be loaded.
     std::function<bool(const QString& startDir)> InitPlayer;
-    // Fills both genre boxes (only when the player was set up).
+    // Fills both genre boxes (also when the player could not be set up).
     std::function<void()> FillGenres;
 
     // --- settings and language ---

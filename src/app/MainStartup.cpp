@@ -124,9 +124,12 @@ bool TMain::FormCreate() {
     FileMgrPage->CopyPrompt = QStringLiteral("Confirm copy");
     FileMgrPage->MovePrompt = QStringLiteral("Confirm move");
     FileMgrPage->CountWord = QStringLiteral("file(s)");
-    // 9., 10. The player, then the genre boxes (left empty when the player's library is missing).
-    const bool player = hooks.InitPlayer ? hooks.InitPlayer(StartDir) : true;
-    if (player && hooks.FillGenres)
+    // 9. The player (a missing decoder library has been reported; the program runs on without it).
+    if (hooks.InitPlayer)
+        hooks.InitPlayer(StartDir);
+    // 10. The genre boxes, whether or not the player could be set up: an empty box would make the
+    // next ID3v1 save overwrite the file's genre.
+    if (hooks.FillGenres)
         hooks.FillGenres();
     return true;
 }

@@ -117,6 +117,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
 
     connect(Pagina, &QTabWidget::currentChanged, this, &TMain::PaginaChange);
     connect(B_UpDir, &QToolButton::clicked, this, &TMain::B_updirClick);
+    connect(B_Save, &QToolButton::clicked, this, &TMain::B_SaveClick);
     FolderHistory::onUserChange(CB_DriveM, [this](const QString&) { CB_DriveMChange(); });
     FolderHistory::onUserChange(CBDirM, [this](const QString&) { CBDirMChange(); });
     connect(LFile, &TMFileExplorer::OnChange, this, &TMain::LFileChange);
@@ -263,6 +264,13 @@ bool TMain::SaveChanges() {
         return true;
     }
     return hooks.Embed ? hooks.Embed() : true;
+}
+
+void TMain::B_SaveClick() {
+    if (!SaveChanges())
+        return; // nothing could be written: the edit stays marked
+    Modified = false;
+    B_Save->setEnabled(false);
 }
 
 bool TMain::SettleChanges() {

@@ -90,6 +90,8 @@ public:
     // Saves the edit into CurrentFile: tags when the audio panel shows, else the description.
     // False when the description's temporary file could not be made.
     bool SaveChanges();
+    // "Save info": saves the edit into CurrentFile and clears Modified.
+    void B_SaveClick();
     void GetInfo(const QString& path);
     // "Extract...": shows the Extract dialog (not modal).
     void B_UnzipClick();

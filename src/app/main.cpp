@@ -1,12 +1,14 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
 #include "app/MainWiring.h"
 #include "app/QuarnAbout.h"
+#include "app/ScreenshotHook.h"
 #include "app/ZipMain.h"
 #include "archive/ArchiveDemo.h"
 #include "archive/PackerPage.h"
 #include "archive/ZipOptZ.h"
 #include "archive/ZipUnzip.h"
 #include "archive/ZipWait.h"
+#include "audio/AudioHooks.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
 #include "lang/ZipLang.h"
@@ -56,6 +58,7 @@ int main(int argc, char** argv) {
     korvel::TMain Main;
     auto* descriptions = new korvel::DescriptionController(Main); // owned by Main
     korvel::wireTray(Main);
+    korvel::installAudio(Main);
     if (!Main.FormCreate())
         return 1;
 
@@ -91,5 +94,6 @@ int main(int argc, char** argv) {
         Main.GetInfo(Main.CurrentFile);
     }
     korvel::archiveDemoHook(Main);
+    korvel::screenshotHook(Main);
     return QApplication::exec();
 }

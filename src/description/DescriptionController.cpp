@@ -47,6 +47,9 @@ DescriptionController::DescriptionController(TMain& main) : QObject(&main), main
     customButton_ = page->B_Custom;
     customButton_->installEventFilter(this);
     connect(page->B_view, &QAbstractButton::clicked, this, &DescriptionController::B_viewClick);
+    // "Save info" is handled here (a description that did not reach the archive stays marked);
+    // the main window's plain handler steps aside.
+    disconnect(page->B_Save, &QToolButton::clicked, &main_, &TMain::B_SaveClick);
     connect(page->B_Save, &QAbstractButton::clicked, this, &DescriptionController::B_SaveClick);
     editor_ = page->DIZEdit;
     editor_->installEventFilter(this);

@@ -1,0 +1,440 @@
+#include "audio/AudioPage.h"
+
+#include "app/DizPage.h"
+#include "app/ZipMain.h"
+#include "core/audio/MPEGaudio.h"
+#include "core/audio/StreamInfo.h"
+#include "platform/Prompts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace korvel {
+namespace {
+
+constexpr int V1TextLimit = static_cast<int>(TID3v1::TextCapacity);
+constexpr int YearLimit = static_cast<int>(TID3v1::YearCapacity);
+const QString Title = QStringLiteral("Korvel 2002");
+
+std::string localPath(const QString& file) {
+    return QFile::encodeName(file).toStdString();
+}
+
+// Tag texts are ISO-8859-1 bytes; characters outside it become "?".
+std::string tagBytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+QString tagText(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, int limit = 0) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    if (limit > 0)
+        e->setMaxLength(limit);
+    return e;
+}
+
+QComboBox* makeGenreBox(QWidget* parent, const char* name) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert); // a typed genre is not added to the shared list
+    c->setMaxVisibleItems(20);
+    return c;
+}
+
+// The digit row of a US keyboard with Shift held: still the digit keys.
+bool isShiftedDigit(int key) {
+    switch (key) {
+    case Qt::Key_Exclam:
+    case Qt::Key_At:
+    case Qt::Key_NumberSign:
+    case Qt::Key_Dollar:
+    case Qt::Key_Percent:
+    case Qt::Key_AsciiCircum:
+    case Qt::Key_Ampersand:
+    case Qt::Key_Asterisk:
+    case Qt::Key_ParenLeft:
+    case Qt::Key_ParenRight:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The keys of the numeric keypad that type: digits and the operators.
+bool isKeypadTypingKey(int key) {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return true;
+    switch (key) {
+    case Qt::Key_Asterisk:
+    case Qt::Key_Plus:
+    case Qt::Key_Comma: // the keypad's separator
+    case Qt::Key_Minus:
+    case Qt::Key_Period:
+    case Qt::Key_Slash:
+    case Qt::Key_Enter:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TAudioPage::TAudioPage(TMain& main)
+    : QObject(&main), main_(main), CurrentV1Tag_(std::make_unique<TID3v1>()),
+      CurrentV2Tag_(std::make_unique<TID3v2>()) {
+    setObjectName(QStringLiteral("AudioPage"));
+    // The page lies over the description editor: nothing of the editor may show around the tabs.
+    main.MP3Panel->setAutoFillBackground(true);
+    buildTabV1(main.DIZPage->TabV1);
+    buildTabV2(main.DIZPage->TabV2);
+
+    // Marking keys: the line edits, and the edit part of both genre boxes.
+    for (QWidget* w :
+         {static_cast<QWidget*>(MP_artist), static_cast<QWidget*>(MP_title), static_cast<QWidget*>(MP_album),
+          static_cast<QWidget*>(MP_year), static_cast<QWidget*>(CB_Genre->lineEdit()),
+          static_cast<QWidget*>(MP_comment), static_cast<QWidget*>(MP_artist2),
+          static_cast<QWidget*>(MP_Title2), static_cast<QWidget*>(MP_Album2), static_cast<QWidget*>(MP_Year2),
+          static_cast<QWidget*>(CB_genre2->lineEdit())})
+        w->installEventFilter(this);
+    // A genre changed by the user: picked from the list or typed.
+    for (QComboBox* box : {CB_Genre, CB_genre2}) {
+        connect(box, &QComboBox::activated, this, &TAudioPage::CB_GenreChange);
+        connect(box->lineEdit(), &QLineEdit::textEdited, this, &TAudioPage::CB_GenreChange);
+    }
+    connect(B_CopyTo, &QPushButton::clicked, this, &TAudioPage::B_CopyToClick);
+    connect(B_CopyFrom, &QPushButton::clicked, this, &TAudioPage::B_CopyFromClick);
+}
+
+TAudioPage::~TAudioPage() = default;
+
+TAudioPage* TAudioPage::of(const TMain& main) {
+    return main.findChild<TAudioPage*>(QStringLiteral("AudioPage"), Qt::FindDirectChildrenOnly);
+}
+
+void TAudioPage::buildTabV1(QWidget* tab) {
+    auto* v = new QVBoxLayout(tab);
+    v->setContentsMargins(6, 6, 6, 6);
+    v->setSpacing(4);
+    auto* g = new QGridLayout;
+    g->setHorizontalSpacing(6);
+    g->setVerticalSpacing(3);
+    MP_artist = makeEdit(tab, "MP_artist", V1TextLimit);
+    MP_title = makeEdit(tab, "MP_title", V1TextLimit);
+    MP_album = makeEdit(tab, "MP_album", V1TextLimit);
+    MP_year = makeEdit(tab, "MP_year", YearLimit);
+    MP_year->setMaximumWidth(MP_year->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    CB_Genre = makeGenreBox(tab, "CB_Genre");
+    MP_comment = makeEdit(tab, "MP_comment", V1TextLimit);
+    g->addWidget(makeLabel(tab, "Label1", QStringLiteral("Artist")), 0, 0);
+    g->addWidget(MP_artist, 0, 1, 1, 3);
+    g->addWidget(makeLabel(tab, "Label2", QStringLiteral("Title")), 1, 0);
+    g->addWidget(MP_title, 1, 1, 1, 3);
+    g->addWidget(makeLabel(tab, "Label3", QStringLiteral("Album")), 2, 0);
+    g->addWidget(MP_album, 2, 1, 1, 3);
+    g->addWidget(makeLabel(tab, "Label4", QStringLiteral("Year")), 3, 0);
+    g->addWidget(MP_year, 3, 1);
+    g->addWidget(makeLabel(tab, "Label5", QStringLiteral("Genre")), 3, 2, Qt::AlignRight);
+    g->addWidget(CB_Genre, 3, 3);
+    g->addWidget(makeLabel(tab, "Label6", QStringLiteral("Comment")), 4, 0);
+    g->addWidget(MP_comment, 4, 1, 1, 3);
+    g->setColumnStretch(3, 1);
+    v->addLayout(g);
+    Ck_V1 = new QCheckBox(QStringLiteral("Use this format on saving info"), tab);
+    Ck_V1->setObjectName(QStringLiteral("Ck_V1"));
+    Ck_V1->setChecked(true);
+    v->addWidget(Ck_V1);
+
+    // The stream information, read only.
+    auto* info = new QFrame(tab);
+    info->setObjectName(QStringLiteral("StreamInfo"));
+    info->setFrameShape(QFrame::StyledPanel);
+    info->setFrameShadow(QFrame::Sunken);
+    auto* ig = new QGridLayout(info);
+    ig->setContentsMargins(8, 6, 8, 6);
+    ig->setHorizontalSpacing(12);
+    ig->setVerticalSpacing(2);
+    struct Row {
+        const char* caption;
+        const char* captionText;
+        QLabel** value;
+        const char* valueName;
+    };
+    const Row rows[] = {
+        {"L1", "FileSize", &LFileSize, "LFileSize"},        {"L2", "BitRate", &LBitRate, "LBitRate"},
+        {"L5", "Sample rate", &LSampleRate, "LSampleRate"}, {"L4", "MPEG Type", &LMPEGType, "LMPEGType"},
+        {"L6", "Duration", &LDuration, "LDuration"},        {"L3", "Mode", &LChannelMode, "LChannelMode"},
+        {"L7", "Encoder", &LEncoder, "LEncoder"},
+    };
+    int r = 0;
+    for (const Row& row : rows) {
+        QLabel* caption = makeLabel(info, row.caption, QString::fromLatin1(row.captionText));
+        QLabel* value = makeLabel(info, row.valueName, QString());
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        QFont bold = value->font();
+        bold.setBold(true);
+        value->setFont(bold);
+        ig->addWidget(caption, r, 0);
+        ig->addWidget(value, r, 1);
+        *row.value = value;
+        ++r;
+    }
+    ig->setColumnStretch(1, 1);
+    v->addWidget(info);
+    v->addStretch(1);
+}
+
+void TAudioPage::buildTabV2(QWidget* tab) {
+    auto* v = new QVBoxLayout(tab);
+    v->setContentsMargins(6, 6, 6, 6);
+    v->setSpacing(4);
+    auto* g = new QGridLayout;
+    g->setHorizontalSpacing(6);
+    g->setVerticalSpacing(3);
+    MP_artist2 = makeEdit(tab, "MP_artist2");
+    MP_Title2 = makeEdit(tab, "MP_Title2");
+    MP_Album2 = makeEdit(tab, "MP_Album2");
+    MP_Year2 = makeEdit(tab, "MP_Year2", YearLimit);
+    MP_Year2->setMaximumWidth(MP_Year2->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    CB_genre2 = makeGenreBox(tab, "CB_genre2");
+    M_Comment = new QPlainTextEdit(tab);
+    M_Comment->setObjectName(QStringLiteral("M_Comment"));
+    M_Comment->setTabChangesFocus(true);
+    g->addWidget(makeLabel(tab, "Lab1", QStringLiteral("Artist")), 0, 0);
+    g->addWidget(MP_artist2, 0, 1, 1, 3);
+    g->addWidget(makeLabel(tab, "Lab2", QStringLiteral("Title")), 1, 0);
+    g->addWidget(MP_Title2, 1, 1, 1, 3);
+    g->addWidget(makeLabel(tab, "Lab3", QStringLiteral("Album")), 2, 0);
+    g->addWidget(MP_Album2, 2, 1, 1, 3);
+    g->addWidget(makeLabel(tab, "Lab4", QStringLiteral("Year")), 3, 0);
+    g->addWidget(MP_Year2, 3, 1);
+    g->addWidget(makeLabel(tab, "Lab5", QStringLiteral("Genre")), 3, 2, Qt::AlignRight);
+    g->addWidget(CB_genre2, 3, 3);
+    g->addWidget(makeLabel(tab, "Lab6", QStringLiteral("Comment")), 4, 0, Qt::AlignTop);
+    g->addWidget(M_Comment, 4, 1, 1, 3);
+    g->setColumnStretch(3, 1);
+    g->setRowStretch(4, 1);
+    v->addLayout(g, 1);
+    Ck_V2 = new QCheckBox(QStringLiteral("Use this format on saving info"), tab);
+    Ck_V2->setObjectName(QStringLiteral("Ck_V2"));
+    v->addWidget(Ck_V2);
+    auto* buttons = new QHBoxLayout;
+    B_CopyTo = new QPushButton(QStringLiteral("Copy to ID3 v1"), tab);
+    B_CopyTo->setObjectName(QStringLiteral("B_CopyTo"));
+    B_CopyFrom = new QPushButton(QStringLiteral("Copy from ID3 v1"), tab);
+    B_CopyFrom->setObjectName(QStringLiteral("B_CopyFrom"));
+    for (QPushButton* b : {B_CopyTo, B_CopyFrom}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch(1);
+    v->addLayout(buttons);
+}
+
+void TAudioPage::FillGenres() {
+    for (QComboBox* box : {CB_Genre, CB_genre2}) {
+        box->clear();
+        box->addItem(QString());
+        for (std::string_view name : GenreNames)
+            box->addItem(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+        box->setCurrentIndex(0);
+    }
+}
+
+// --- showing a file ---------------------------------------------------------------------------
+
+void TAudioPage::clearFields() {
+    for (QLineEdit* e :
+         {MP_title, MP_artist, MP_album, MP_year, MP_comment, MP_Title2, MP_artist2, MP_Album2, MP_Year2})
+        e->clear();
+    M_Comment->clear();
+    for (QComboBox* box : {CB_Genre, CB_genre2}) {
+        box->setCurrentIndex(box->count() > 0 ? 0 : -1);
+        box->setEditText(box->count() > 0 ? box->itemText(0) : QString());
+    }
+}
+
+void TAudioPage::showStreamInfo(const QString& file) {
+    QLabel* const labels[] = {LFileSize, LBitRate, LSampleRate, LMPEGType, LDuration, LChannelMode, LEncoder};
+    TMPEGaudio audio;
+    if (audio.Analyse(localPath(file)) && audio.IsUsable()) {
+        const StreamInfoTexts t = MakeStreamInfoTexts(audio);
+        const auto texts = t.InOrder();
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            labels[i]->setText(QString::fromLatin1(texts[i].data(), static_cast<qsizetype>(texts[i].size())));
+        return;
+    }
+    // Without a usable stream nothing is known about it: the texts of the file shown before
+    // would be wrong here.
+    for (QLabel* l : labels)
+        l->clear();
+}
+
+void TAudioPage::ViewMP3(const QString& file) {
+    main_.Cornice->setTitle(QFileInfo(file).fileName());
+    CurrentV1Tag_ = std::make_unique<TID3v1>();
+    CurrentV2Tag_ = std::make_unique<TID3v2>();
+    clearFields();
+    showStreamInfo(file);
+
+    const std::string path = localPath(file);
+    if (CurrentV1Tag_->LoadTag(path) && CurrentV1Tag_->HasTag()) {
+        const TID3v1& t = *CurrentV1Tag_;
+        MP_title->setText(tagText(t.TitleField()));
+        MP_artist->setText(tagText(t.ArtistField()));
+        MP_album->setText(tagText(t.AlbumField()));
+        MP_year->setText(tagText(t.YearField()));
+        MP_comment->setText(tagText(t.CommentField()));
+        const int entry = t.GenreIndex() < GenreNames.size() ? t.GenreIndex() + 1 : 0;
+        if (entry < CB_Genre->count()) {
+            CB_Genre->setCurrentIndex(entry);
+            CB_Genre->setEditText(CB_Genre->itemText(entry));
+        }
+    }
+    if (CurrentV2Tag_->LoadTag(path) && CurrentV2Tag_->HasTag()) {
+        const TID3v2& t = *CurrentV2Tag_;
+        MP_Title2->setText(tagText(t.TitleField()));
+        MP_artist2->setText(tagText(t.ArtistField()));
+        MP_Album2->setText(tagText(t.AlbumField()));
+        MP_Year2->setText(tagText(t.YearField()));
+        CB_genre2->setEditText(tagText(t.GenreField()));
+        M_Comment->setPlainText(tagText(t.CommentField()));
+    }
+}
+
+// --- saving -----------------------------------------------------------------------------------
+
+std::uint8_t TAudioPage::selectedV1Genre() const {
+    // The entry whose name the box shows (a picked entry, a typed or a copied name).
+    const int index = CB_Genre->findText(CB_Genre->currentText(), Qt::MatchFixedString);
+    if (index == 0)
+        return TID3v1::NoGenre;
+    return static_cast<std::uint8_t>(index - 1); // no entry: -1 gives 254
+}
+
+void TAudioPage::IDTagWrite(const QString& file) {
+    const std::string path = localPath(file);
+    if (Ck_V1->isChecked()) {
+        TID3v1& t = *CurrentV1Tag_;
+        t.SetTitle(tagBytes(MP_title->text()));
+        t.SetArtist(tagBytes(MP_artist->text()));
+        t.SetAlbum(tagBytes(MP_album->text()));
+        t.SetYear(tagBytes(MP_year->text()));
+        t.SetGenreIndex(selectedV1Genre());
+        t.SetComment(tagBytes(MP_comment->text()));
+        if (!t.WriteTag(path))
+            Prompts::current().inform(&main_, Title,
+                                      QStringLiteral("Can not save V1 tag to the file: ") + file);
+    }
+    if (Ck_V2->isChecked()) {
+        TID3v2& t = *CurrentV2Tag_;
+        t.SetTitle(tagBytes(MP_Title2->text()));
+        t.SetArtist(tagBytes(MP_artist2->text()));
+        t.SetAlbum(tagBytes(MP_Album2->text()));
+        t.SetYear(tagBytes(MP_Year2->text()));
+        t.SetGenre(tagBytes(CB_genre2->currentText()));
+        t.SetComment(tagBytes(M_Comment->toPlainText()));
+        if (!t.WriteTag(path))
+            Prompts::current().inform(&main_, Title,
+                                      QStringLiteral("Can not save V2 tag to the file: ") + file);
+    }
+}
+
+// --- editing ----------------------------------------------------------------------------------
+
+void TAudioPage::markModified() {
+    main_.Modified = true;
+    main_.B_Save->setEnabled(true);
+}
+
+bool TAudioPage::isMarkingKey(const QKeyEvent& e) {
+    const int key = e.key();
+    if (e.modifiers() & Qt::KeypadModifier)
+        return isKeypadTypingKey(key);
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return true;
+    if ((e.modifiers() & Qt::ShiftModifier) && isShiftedDigit(key))
+        return true;
+    switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Delete:
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar: // the backslash key with Shift
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TAudioPage::MP_artistKeyDown(const QKeyEvent& e) {
+    if (isMarkingKey(e))
+        markModified();
+}
+
+bool TAudioPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress)
+        MP_artistKeyDown(static_cast<const QKeyEvent&>(*event));
+    return QObject::eventFilter(watched, event); // the key goes on unchanged
+}
+
+void TAudioPage::CB_GenreChange() {
+    markModified();
+}
+
+void TAudioPage::B_CopyFromClick() {
+    MP_artist2->setText(MP_artist->text());
+    MP_Title2->setText(MP_title->text());
+    MP_Album2->setText(MP_album->text());
+    MP_Year2->setText(MP_year->text());
+    CB_genre2->setEditText(CB_Genre->currentText());
+    M_Comment->setPlainText(MP_comment->text());
+    Ck_V2->setChecked(true);
+    markModified();
+}
+
+void TAudioPage::B_CopyToClick() {
+    MP_artist->setText(MP_artist2->text());
+    MP_title->setText(MP_Title2->text());
+    MP_album->setText(MP_Album2->text());
+    MP_year->setText(MP_Year2->text());
+    // The genre entry follows the copied name, so that the ID3v1 genre saved is the one shown.
+    const QString genre = CB_genre2->currentText();
+    const int entry = CB_Genre->findText(genre, Qt::MatchFixedString);
+    if (entry >= 0)
+        CB_Genre->setCurrentIndex(entry);
+    CB_Genre->setEditText(genre);
+    MP_comment->setText(M_Comment->toPlainText());
+    // The copied fields land on the ID3v1 tab: that is the format that must be saved.
+    Ck_V1->setChecked(true);
+    markModified();
+}
+
+} // namespace korvel
