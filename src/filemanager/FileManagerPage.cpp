@@ -58,7 +58,7 @@ Pane makePane(QWidget* parent, const char* panel, const char* bar, const char* u
     p.shape->setFixedHeight(12);
     // The active-pane bar: an outline in the inactive caption colour until its pane is active.
     p.shape->setFrameStyle(QFrame::Box | QFrame::Plain);
-    p.shape->setLineWidth(2);
+    p.shape->setLineWidth(3);
     QPalette pal = p.shape->palette();
     pal.setColor(QPalette::WindowText, TFileManagerPage::inactiveBarColour());
     p.shape->setPalette(pal);
@@ -78,8 +78,7 @@ QToolButton* makeCommand(QWidget* parent, const char* name, const QString& text,
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     // A speed button: clicking it leaves the keyboard focus, and so the active pane, where it was.
     b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoRaise(true);
-    b->setMinimumWidth(80);
+    b->setMinimumWidth(90);
     QFont f = b->font();
     f.setBold(true);
     b->setFont(f);
