@@ -117,6 +117,9 @@ bool TMain::FormCreate() {
         boxes[i].second->setEditText(Volumes::drivePart(lists[i]->Directory()));
     }
     // 8. The file manager's dialog texts.
+    CopyPrompt = QStringLiteral("Confirm copy");
+    MovePrompt = QStringLiteral("Confirm move");
+    CountWord = QStringLiteral("file(s)");
     FileMgrPage->CopyPrompt = QStringLiteral("Confirm copy");
     FileMgrPage->MovePrompt = QStringLiteral("Confirm move");
     FileMgrPage->CountWord = QStringLiteral("file(s)");

@@ -43,6 +43,10 @@ public:
     QString LanguageName = QStringLiteral("default");
     QString AllCustomCaption = QStringLiteral("all custom files");
     QStringList MemberNames, ExtractNames; // archive listing and extraction
+    // The file manager's question texts; a language file replaces them.
+    QString CopyPrompt = QStringLiteral("Confirm copy");
+    QString MovePrompt = QStringLiteral("Confirm move");
+    QString CountWord = QStringLiteral("file(s)");
 
     TMainHooks hooks;
 

@@ -309,10 +309,11 @@ bool TFileManagerPage::run(Command command, const TMFileExplorer* source, const 
     return AMH1->Execute();
 }
 
-QString TFileManagerPage::question(const QString& prompt, int count) const {
+QString TFileManagerPage::question(Command command, int count) const {
+    const PromptTexts t = promptTexts ? promptTexts() : PromptTexts{CopyPrompt, MovePrompt, CountWord};
     // Joined, not formatted: a language file's text may hold anything, "%" included.
-    return prompt + QLatin1Char(' ') + QString::number(count) + QLatin1Char(' ') + CountWord +
-           QLatin1Char('?');
+    return (command == Command::Move ? t.movePrompt : t.copyPrompt) + QLatin1Char(' ') +
+           QString::number(count) + QLatin1Char(' ') + t.countWord + QLatin1Char('?');
 }
 
 void TFileManagerPage::relist(TMFileExplorer* pane) {
@@ -330,8 +331,7 @@ void TFileManagerPage::transfer(Command command) {
     if (!allowed(command, source, destination))
         return;
     BusyScope busy(busy_);
-    const QString text = question(command == Command::Move ? MovePrompt : CopyPrompt,
-                                  static_cast<int>(source->selectedRows().size()));
+    const QString text = question(command, static_cast<int>(source->selectedRows().size()));
     if (Prompts::current().askOkCancel(this, kTitle, text))
         run(command, source, destination);
     if (command == Command::Move) {
@@ -363,7 +363,7 @@ void TFileManagerPage::dropOnto(TMFileExplorer* target) {
         return;
     BusyScope busy(busy_);
     const bool ok = target == RightPane
-                        ? Prompts::current().askOkCancel(this, kTitle, question(CopyPrompt, count))
+                        ? Prompts::current().askOkCancel(this, kTitle, question(Command::Copy, count))
                         : Prompts::current().askOkCancel(this, QStringLiteral("Confirm file operation"),
                                                          QStringLiteral("Copy %1 file(s)?").arg(count));
     if (ok)

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QComboBox;
 class QFrame;
 class QSplitter;
@@ -43,10 +45,16 @@ public:
     // The file operation every command fills and runs.
     TAMHFileOp* AMH1;
 
-    // Dialog texts of the page (a language file replaces them).
+    // Dialog texts of the page, used unless promptTexts is set.
     QString CopyPrompt = QStringLiteral("Confirm copy");
     QString MovePrompt = QStringLiteral("Confirm move");
     QString CountWord = QStringLiteral("file(s)");
+    struct PromptTexts {
+        QString copyPrompt, movePrompt, countWord;
+    };
+    // Where the question texts come from: the main window keeps them (a language file replaces
+    // them there).
+    std::function<PromptTexts()> promptTexts;
 
     void CB_DriveLChange();
     void CB_driveRChange();
@@ -104,8 +112,8 @@ private:
     // Fills AMH1 and runs it; false when another command is still running.
     bool run(Command command, const TMFileExplorer* source, const TMFileExplorer* destination);
     void relist(TMFileExplorer* pane);
-    // "Confirm copy 3 file(s)?"
-    QString question(const QString& prompt, int count) const;
+    // "Confirm copy 3 file(s)?" ("Confirm move ..." for a move).
+    QString question(Command command, int count) const;
 
     TMFileExplorer* active_ = nullptr;
     bool busy_ = false;

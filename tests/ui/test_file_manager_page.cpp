@@ -194,14 +194,33 @@ private slots:
     }
 
     // The language file's texts make the question; they are joined, never formatted.
-    void questionUsesThePageTexts() {
-        page->CopyPrompt = "Copiare %1";
-        page->CountWord = "file";
+    void questionUsesTheWindowTexts() {
+        main->CopyPrompt = "Copiare %1";
+        main->MovePrompt = "Spostare";
+        main->CountWord = "file";
         select(left, {"a.txt", "b.txt"});
         focus(left->view());
         prompts->answer(false);
+        prompts->answer(false);
         page->B_CopyClick();
-        QCOMPARE(okCancelTexts(), QStringList{"Korvel: Copiare %1 2 file?"});
+        page->B_MoveClick();
+        select(left, {"a.txt"});
+        prompts->answer(false);
+        drop(left, right);
+        QCOMPARE(okCancelTexts(), (QStringList{"Korvel: Copiare %1 2 file?", "Korvel: Spostare 2 file?",
+                                               "Korvel: Copiare %1 1 file?"}));
+    }
+    // Without the main window the page asks with its own texts.
+    void pageAloneUsesItsOwnTexts() {
+        TFileManagerPage alone;
+        alone.CopyPrompt = "Kopieren";
+        alone.CountWord = "Datei(en)";
+        alone.LeftPane->setDirectory(L);
+        alone.RightPane->setDirectory(R);
+        select(alone.LeftPane, {"a.txt"});
+        prompts->answer(false);
+        alone.RightPaneDragDrop();
+        QCOMPARE(okCancelTexts(), QStringList{"Korvel: Kopieren 1 Datei(en)?"});
     }
 
     // After the answer the panes are listed again: Copy the destination, Move both (left first),
