@@ -112,6 +112,10 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
     LFileMgr = PackPage->LFileMgr;
     LeftPane = FileMgrPage->LeftPane;
     RightPane = FileMgrPage->RightPane;
+    // The file manager asks with the window's texts, which a language file replaces.
+    FileMgrPage->promptTexts = [this] {
+        return TFileManagerPage::PromptTexts{CopyPrompt, MovePrompt, CountWord};
+    };
 
     buildMenus();
 

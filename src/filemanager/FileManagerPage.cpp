@@ -2,10 +2,15 @@
 
 #include "app/FolderHistory.h"
 #include "app/MFileExplorer.h"
+#include "filemanager/AMHFileOp.h"
+#include "platform/Prompts.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolButton>
@@ -53,9 +58,9 @@ Pane makePane(QWidget* parent, const char* panel, const char* bar, const char* u
     p.shape->setFixedHeight(12);
     // The active-pane bar: an outline in the inactive caption colour until its pane is active.
     p.shape->setFrameStyle(QFrame::Box | QFrame::Plain);
-    p.shape->setLineWidth(2);
+    p.shape->setLineWidth(3);
     QPalette pal = p.shape->palette();
-    pal.setColor(QPalette::WindowText, QColor(191, 205, 219));
+    pal.setColor(QPalette::WindowText, TFileManagerPage::inactiveBarColour());
     p.shape->setPalette(pal);
     v->addWidget(p.shape);
     p.list = new TMFileExplorer(p.panel, QString::fromLatin1(list));
@@ -65,6 +70,43 @@ Pane makePane(QWidget* parent, const char* panel, const char* bar, const char* u
     v->addWidget(p.list, 1);
     return p;
 }
+
+QToolButton* makeCommand(QWidget* parent, const char* name, const QString& text, const QColor& colour) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // A speed button: clicking it leaves the keyboard focus, and so the active pane, where it was.
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setMinimumWidth(90);
+    QFont f = b->font();
+    f.setBold(true);
+    b->setFont(f);
+    QPalette pal = b->palette();
+    pal.setColor(QPalette::ButtonText, colour);
+    b->setPalette(pal);
+    return b;
+}
+
+void setBarColour(QFrame* bar, const QColor& c) {
+    QPalette pal = bar->palette();
+    pal.setColor(QPalette::WindowText, c);
+    bar->setPalette(pal);
+}
+
+const QString kTitle = QStringLiteral("Korvel");
+
+// Clears a flag when the scope ends.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+};
 
 } // namespace
 
@@ -95,7 +137,17 @@ TFileManagerPage::TFileManagerPage(QWidget* parent) : QWidget(parent) {
     PanCommand->setFixedHeight(29);
     auto* cmd = new QHBoxLayout(PanCommand);
     cmd->setContentsMargins(2, 2, 2, 2);
+    cmd->setSpacing(6);
+    B_Copy = makeCommand(PanCommand, "B_Copy", QStringLiteral("Copy"), QColor(0, 0, 255));
+    B_Move = makeCommand(PanCommand, "B_Move", QStringLiteral("Move"), QColor(0, 0, 255));
+    B_Delete = makeCommand(PanCommand, "B_Delete", QStringLiteral("Delete"), QColor(255, 0, 0));
+    cmd->addWidget(B_Copy);
+    cmd->addWidget(B_Move);
+    cmd->addWidget(B_Delete);
+    cmd->addStretch(1);
     v->addWidget(PanCommand);
+
+    AMH1 = new TAMHFileOp(this);
 
     connect(UpdirL, &QToolButton::clicked, this, &TFileManagerPage::UpdirLClick);
     connect(UpDirR, &QToolButton::clicked, this, &TFileManagerPage::UpDirRClick);
@@ -105,6 +157,30 @@ TFileManagerPage::TFileManagerPage(QWidget* parent) : QWidget(parent) {
     FolderHistory::onUserChange(CBDirR, [this](const QString&) { CBDirRChange(); });
     connect(LeftPane, &TMFileExplorer::OnChange, this, &TFileManagerPage::LeftPaneChange);
     connect(RightPane, &TMFileExplorer::OnChange, this, &TFileManagerPage::RightPaneChange);
+    connect(LeftPane, &TMFileExplorer::OnEnter, this, &TFileManagerPage::LeftPaneEnter);
+    connect(RightPane, &TMFileExplorer::OnEnter, this, &TFileManagerPage::RightPaneEnter);
+    connect(LeftPane, &TMFileExplorer::OnDragOver, this,
+            [this](TMFileExplorer* source, QPoint, bool* accept) { LeftPaneDragOver(source, accept); });
+    connect(RightPane, &TMFileExplorer::OnDragOver, this,
+            [this](TMFileExplorer* source, QPoint, bool* accept) { RightPaneDragOver(source, accept); });
+    connect(LeftPane, &TMFileExplorer::OnDragDrop, this, &TFileManagerPage::LeftPaneDragDrop);
+    connect(RightPane, &TMFileExplorer::OnDragDrop, this, &TFileManagerPage::RightPaneDragDrop);
+    connect(LeftPane, &TMFileExplorer::OnKeyDown, this,
+            [this](int key, Qt::KeyboardModifiers) { LeftPaneKeyDown(key); });
+    connect(RightPane, &TMFileExplorer::OnKeyDown, this,
+            [this](int key, Qt::KeyboardModifiers) { RightPaneKeyDown(key); });
+    connect(B_Copy, &QToolButton::clicked, this, &TFileManagerPage::B_CopyClick);
+    connect(B_Move, &QToolButton::clicked, this, &TFileManagerPage::B_MoveClick);
+    connect(B_Delete, &QToolButton::clicked, this, &TFileManagerPage::B_DeleteClick);
+    ShapeLeft->installEventFilter(this);
+    ShapeRight->installEventFilter(this);
+}
+
+QColor TFileManagerPage::activeBarColour() {
+    return QColor(10, 36, 106);
+}
+QColor TFileManagerPage::inactiveBarColour() {
+    return QColor(191, 205, 219);
 }
 
 void TFileManagerPage::CB_DriveLChange() {
@@ -131,6 +207,204 @@ void TFileManagerPage::LeftPaneChange() {
 void TFileManagerPage::RightPaneChange() {
     FolderHistory::update(CBDirR, CB_DriveR, RightPane);
 }
+
+// --- the active pane --------------------------------------------------------------------------
+
+TMFileExplorer* TFileManagerPage::otherPane(const TMFileExplorer* pane) const {
+    return pane == LeftPane ? RightPane : LeftPane;
+}
+
+TMFileExplorer* TFileManagerPage::focusedPane() const {
+    // The window's focus widget stays put while a dialog of ours is in front.
+    QWidget* f = window()->focusWidget();
+    if (!f)
+        return nullptr;
+    for (TMFileExplorer* pane : {LeftPane, RightPane}) {
+        if (f == pane || pane->isAncestorOf(f))
+            return pane;
+    }
+    return nullptr;
+}
+
+void TFileManagerPage::setActive(TMFileExplorer* pane) {
+    active_ = pane;
+    setBarColour(ShapeLeft, pane == LeftPane ? activeBarColour() : inactiveBarColour());
+    setBarColour(ShapeRight, pane == RightPane ? activeBarColour() : inactiveBarColour());
+}
+
+void TFileManagerPage::LeftPaneEnter() {
+    setActive(LeftPane);
+}
+void TFileManagerPage::RightPaneEnter() {
+    setActive(RightPane);
+}
+void TFileManagerPage::ShapeLeftMouseDown() {
+    setActive(LeftPane);
+    LeftPane->view()->setFocus(Qt::MouseFocusReason);
+}
+void TFileManagerPage::ShapeRightMouseDown() {
+    setActive(RightPane);
+    RightPane->view()->setFocus(Qt::MouseFocusReason);
+}
+
+bool TFileManagerPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == ShapeLeft) {
+            ShapeLeftMouseDown();
+            return true;
+        }
+        if (watched == ShapeRight) {
+            ShapeRightMouseDown();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- commands -------------------------------------------------------------------------------
+
+bool TFileManagerPage::allowed(Command command, const TMFileExplorer* source,
+                               const TMFileExplorer* destination) {
+    Prompts& prompts = Prompts::current();
+    if (destination && destination->isDriveListing()) {
+        prompts.inform(
+            this, kTitle,
+            QStringLiteral("Open a folder in the other pane first: files cannot be %1 to the "
+                           "list of drives.")
+                .arg(command == Command::Move ? QStringLiteral("moved") : QStringLiteral("copied")));
+        return false;
+    }
+    if (command != Command::Copy && source->isDriveListing()) {
+        prompts.inform(this, kTitle,
+                       command == Command::Move ? QStringLiteral("A drive cannot be moved.")
+                                                : QStringLiteral("A drive cannot be deleted."));
+        return false;
+    }
+    // The operation carries its paths in one ";"-separated list: a ";" inside a path would split
+    // it into other names, perhaps of other files.
+    QStringList paths;
+    for (int row : source->selectedRows())
+        paths << source->rowPath(row);
+    if (destination)
+        paths << destination->Directory();
+    for (const QString& path : paths) {
+        if (path.contains(QLatin1Char(';'))) {
+            prompts.inform(this, kTitle,
+                           QStringLiteral("\"%1\" contains \";\", which the file manager cannot pass on. "
+                                          "Rename it first.")
+                               .arg(path));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TFileManagerPage::run(Command command, const TMFileExplorer* source, const TMFileExplorer* destination) {
+    AMH1->FilesFrom = source->SelectedFilenames();
+    AMH1->FilesTo = destination ? destination->Directory() : QString();
+    AMH1->Operation = command == Command::Copy   ? TAMHFileOp::foCopy
+                      : command == Command::Move ? TAMHFileOp::foMove
+                                                 : TAMHFileOp::foDelete;
+    return AMH1->Execute();
+}
+
+QString TFileManagerPage::question(Command command, int count) const {
+    const PromptTexts t = promptTexts ? promptTexts() : PromptTexts{CopyPrompt, MovePrompt, CountWord};
+    // Joined, not formatted: a language file's text may hold anything, "%" included.
+    return (command == Command::Move ? t.movePrompt : t.copyPrompt) + QLatin1Char(' ') +
+           QString::number(count) + QLatin1Char(' ') + t.countWord + QLatin1Char('?');
+}
+
+void TFileManagerPage::relist(TMFileExplorer* pane) {
+    pane->RefreshList();
+    emit paneRelisted(pane);
+}
+
+void TFileManagerPage::transfer(Command command) {
+    if (busy_)
+        return;
+    TMFileExplorer* source = focusedPane();
+    if (!source || source->selectedRows().isEmpty())
+        return;
+    TMFileExplorer* destination = otherPane(source);
+    if (!allowed(command, source, destination))
+        return;
+    BusyScope busy(busy_);
+    const QString text = question(command, static_cast<int>(source->selectedRows().size()));
+    if (Prompts::current().askOkCancel(this, kTitle, text))
+        run(command, source, destination);
+    if (command == Command::Move) {
+        relist(LeftPane);
+        relist(RightPane);
+    } else {
+        relist(destination);
+    }
+}
+
+void TFileManagerPage::deleteFrom(TMFileExplorer* pane) {
+    if (busy_ || pane->selectedRows().isEmpty())
+        return;
+    if (!allowed(Command::Delete, pane, nullptr))
+        return;
+    BusyScope busy(busy_);
+    run(Command::Delete, pane, nullptr); // the operation asks its own confirmation
+    relist(pane);
+}
+
+void TFileManagerPage::dropOnto(TMFileExplorer* target) {
+    if (busy_)
+        return;
+    TMFileExplorer* source = otherPane(target);
+    const int count = static_cast<int>(source->selectedRows().size());
+    if (count == 0)
+        return; // nothing to copy
+    if (!allowed(Command::Copy, source, target))
+        return;
+    BusyScope busy(busy_);
+    const bool ok = target == RightPane
+                        ? Prompts::current().askOkCancel(this, kTitle, question(Command::Copy, count))
+                        : Prompts::current().askOkCancel(this, QStringLiteral("Confirm file operation"),
+                                                         QStringLiteral("Copy %1 file(s)?").arg(count));
+    if (ok)
+        run(Command::Copy, source, target);
+    relist(target);
+}
+
+void TFileManagerPage::B_CopyClick() {
+    transfer(Command::Copy);
+}
+void TFileManagerPage::B_MoveClick() {
+    transfer(Command::Move);
+}
+void TFileManagerPage::B_DeleteClick() {
+    if (TMFileExplorer* pane = focusedPane())
+        deleteFrom(pane);
+}
+
+void TFileManagerPage::LeftPaneKeyDown(int key) {
+    if (key == Qt::Key_Delete)
+        deleteFrom(LeftPane);
+}
+void TFileManagerPage::RightPaneKeyDown(int key) {
+    if (key == Qt::Key_Delete)
+        deleteFrom(RightPane);
+}
+
+void TFileManagerPage::LeftPaneDragOver(TMFileExplorer* source, bool* accept) {
+    *accept = source != nullptr;
+}
+void TFileManagerPage::RightPaneDragOver(TMFileExplorer* source, bool* accept) {
+    *accept = source != nullptr;
+}
+void TFileManagerPage::LeftPaneDragDrop() {
+    dropOnto(LeftPane);
+}
+void TFileManagerPage::RightPaneDragDrop() {
+    dropOnto(RightPane);
+}
+
+// --- layout ---------------------------------------------------------------------------------
 
 void TFileManagerPage::FormResize() {
     const int w = width();
