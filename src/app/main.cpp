@@ -1,17 +1,7 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
-#include "app/MainWiring.h"
-#include "app/QuarnAbout.h"
+#include "app/KorvelProgram.h"
 #include "app/ScreenshotHook.h"
-#include "app/ZipMain.h"
 #include "archive/ArchiveDemo.h"
-#include "archive/PackerPage.h"
-#include "archive/ZipOptZ.h"
-#include "archive/ZipUnzip.h"
-#include "archive/ZipWait.h"
-#include "audio/AudioHooks.h"
-#include "description/Cust_ext.h"
-#include "description/DescriptionController.h"
-#include "lang/ZipLang.h"
 #include "platform/ProgramIcon.h"
 
 #include <QApplication>
@@ -54,36 +44,10 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("korvel"));
     QApplication::setWindowIcon(korvel::programIcon());
 
-    // 1. Main. The subsystems install their hooks into Main.hooks here, before its start-up runs.
-    korvel::TMain Main;
-    auto* descriptions = new korvel::DescriptionController(Main); // owned by Main
-    korvel::wireTray(Main);
-    korvel::installAudio(Main);
-    if (!Main.FormCreate())
+    korvel::KorvelProgram program;
+    if (!program.start())
         return 1;
-
-    // 2. The Extract dialog.
-    korvel::TFrmUnzip FrmUnzip(&Main);
-    // 3. FrmZipOpt, opened by the packer page's "Options...".
-    korvel::TFrmZipOpt FrmZipOpt(&Main);
-    descriptions->setZipOptions(&FrmZipOpt);
-    Main.PackPage->ShowZipOptions = [&FrmZipOpt] { FrmZipOpt.B_ZipOptClick(); };
-    // 4. LangForm.
-    auto* LangForm = new korvel::TLangForm(&Main);
-    korvel::wireLanguage(Main, LangForm);
-    // 5. The busy window, shown around extraction and packing.
-    korvel::TFrmWaitZip FrmWaitZip(&Main);
-    FrmUnzip.WaitWindow = &FrmWaitZip;
-    Main.PackPage->WaitWindow = &FrmWaitZip;
-    // 6. Custom_ext: its creation reads the settings and applies the language once every window
-    //    above exists, then builds the custom menu.
-    korvel::TCustom_ext Custom_ext(&Main);
-    descriptions->setCustomFile(&Custom_ext);
-    Main.pgm_init();
-    Custom_ext.FormCreate();
-    // 7. AboutBox.
-    auto* AboutBox = new korvel::TAboutBox(&Main);
-    korvel::joinAboutBox(Main, AboutBox);
+    korvel::TMain& Main = program.Main;
 
     Main.show();
     benchmarkHook(Main);
