@@ -4,8 +4,10 @@
 #include "LanguageStandIns.h"
 #include "app/KorvelProgram.h"
 #include "app/MainWiring.h"
+#include "archive/ZipOptZ.h"
 #include "archive/ZipUnzip.h"
 #include "core/lang/LanguageTable.h"
+#include "description/Cust_ext.h"
 #include "lang/LanguageApplier.h"
 #include "lang/ZipLang.h"
 #include "platform/ScriptedPrompts.h"
@@ -145,6 +147,28 @@ private slots:
             QCOMPARE(box->count(), 149);
             QCOMPARE(box->itemText(0), QString());
         }
+    }
+
+    // With KORVEL_SCREENSHOT_DIR set (run under a real display), pictures of the zip options and
+    // the custom file windows for the help page.
+    void helpPagePictures() {
+        const QString out = qEnvironmentVariable("KORVEL_SCREENSHOT_DIR");
+        if (out.isEmpty())
+            QSKIP("KORVEL_SCREENSHOT_DIR not set");
+        ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        writeFile(dir.filePath("korvel2k.ext"), "<filename>.nfo\r\ninfo.nfo\r\nDESCRIPT.ION\r\n");
+        Started s(dir.path());
+        QVERIFY(s.ok);
+        s.program->FrmZipOpt->B_ZipOptClick();
+        QVERIFY(QTest::qWaitForWindowExposed(s.program->FrmZipOpt.get()));
+        QTest::qWait(300);
+        QVERIFY(s.program->FrmZipOpt->grab().save(out + "/zip-options.png"));
+        s.program->FrmZipOpt->hide();
+        s.program->Custom_ext->show();
+        QVERIFY(QTest::qWaitForWindowExposed(s.program->Custom_ext.get()));
+        QTest::qWait(300);
+        QVERIFY(s.program->Custom_ext->grab().save(out + "/custom-files.png"));
     }
 };
 
