@@ -1,5 +1,5 @@
 #pragma once
-// The desktop trash (freedesktop.org trash specification): an item on the file system of the home
+// The desktop trash (the freedesktop.org trash layout): an item on the file system of the home
 // trash ($XDG_DATA_HOME/Trash, else ~/.local/share/Trash) goes there; an item on another file
 // system goes to that volume's $topdir/.Trash/$uid (when the administrator made a sticky .Trash)
 // or $topdir/.Trash-$uid. Each trashed item gets an info/<name>.trashinfo file naming where it came
