@@ -291,6 +291,8 @@ int writeMember(int out, uint64_t offset, const FastItem& it, int level, bool no
     uint16_t t, d;
     dosTime(it.st.st_mtime, t, d);
     const uint16_t method = level == 0 ? 0 : 8;
+    // The level as the flag bits tell it: maximum (8, 9) or fast (1, 2), as libzip marks them.
+    const uint16_t flags = method != 8 ? 0 : level >= 8 ? 2 : level <= 2 ? 4 : 0;
     std::string extra;
     if (!noExtra) {
         put16(extra, 0x5455);
@@ -302,7 +304,7 @@ int writeMember(int out, uint64_t offset, const FastItem& it, int level, bool no
         std::string h;
         put32(h, 0x04034b50);
         put16(h, method == 8 ? 20 : 10);
-        put16(h, 0);
+        put16(h, flags);
         put16(h, method);
         put16(h, t);
         put16(h, d);
