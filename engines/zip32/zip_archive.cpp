@@ -53,7 +53,7 @@ private:
         }
     }
     std::string memberFor(const std::string& path, bool dir) const;
-    int fastAddChecked(const std::string& archive, const std::vector<FastItem>& items, bool& cancelled) const;
+    int fastAddChecked(const std::string& archive, const std::vector<FastItem>& items, bool& cancelled);
     void addName(const std::string& name);
     void addPath(const std::string& path, bool explicitName, int depth);
     void push(Item item);
@@ -67,6 +67,7 @@ private:
     std::vector<Item> items_;
     std::map<std::string, size_t> byMember_;
     int result_ = ZE_OK;
+    bool serviced_ = false;
 };
 
 std::string Job::memberFor(const std::string& path, bool dir) const {
@@ -200,8 +201,7 @@ void Job::addPath(const std::string& path, bool explicitName, int depth) {
     push({path, m, st, false});
 }
 
-int Job::fastAddChecked(const std::string& archive, const std::vector<FastItem>& items,
-                        bool& cancelled) const {
+int Job::fastAddChecked(const std::string& archive, const std::vector<FastItem>& items, bool& cancelled) {
     for (const auto& it : items) {
         if (cb_.ServiceApplication &&
             cb_.ServiceApplication(it.member.c_str(), static_cast<unsigned long>(it.st.st_size)) != 0) {
@@ -209,6 +209,7 @@ int Job::fastAddChecked(const std::string& archive, const std::vector<FastItem>&
             return ZE_ABORT;
         }
     }
+    serviced_ = true; // asked once: libzip's path, if it takes over, does not ask again
     return fastAdd(archive, items, o_.fLevel, o_.fExtra != 0);
 }
 
@@ -350,7 +351,7 @@ int Job::run(const std::string& archive, const std::vector<std::string>& names) 
             continue;
         if (it.dir && existing >= 0)
             continue;
-        if (cb_.ServiceApplication &&
+        if (!serviced_ && cb_.ServiceApplication &&
             cb_.ServiceApplication(it.member.c_str(),
                                    static_cast<unsigned long>(it.dir ? 0 : it.st.st_size)) != 0) {
             zip_discard(za);
