@@ -110,17 +110,25 @@ bool CentralDirectory::open(const char* path) {
     if (fd < 0)
         return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 22) {
-        ::close(fd);
+    const bool ok = ::fstat(fd, &st) == 0 && map(fd, st);
+    ::close(fd);
+    return ok && parse();
+}
+
+bool CentralDirectory::map(int fd, const struct stat& st) {
+    if (map_ || !S_ISREG(st.st_mode) || st.st_size < 22)
         return false;
-    }
     size_ = static_cast<size_t>(st.st_size);
     void* m = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
     if (m == MAP_FAILED)
         return false;
     map_ = static_cast<const unsigned char*>(m);
+    return true;
+}
 
+bool CentralDirectory::parse() {
+    if (!map_)
+        return false;
     // The end record: the last signature whose comment reaches exactly to the end of the file.
     size_t eocd = SIZE_MAX;
     size_t lowest = size_ > 22 + 65535 ? size_ - 22 - 65535 : 0;

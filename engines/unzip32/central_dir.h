@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace korvel::engine {
 
@@ -33,6 +34,10 @@ public:
     CentralDirectory& operator=(const CentralDirectory&) = delete;
 
     bool open(const char* path);
+    // The two halves of open(): map the file open as `fd` (stat `st`), then find and check the
+    // directory.
+    bool map(int fd, const struct stat& st);
+    bool parse();
     uint64_t count() const { return count_; }
     // The next entry; false at the end or when the directory turns out damaged (then `damaged()`).
     bool next(CdEntry& e);

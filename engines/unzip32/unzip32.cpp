@@ -1,6 +1,7 @@
 // libunzip32.so: the unzip engine. One entry point, Wiz_SingleEntryUnzip, serving the listing,
 // print and extraction requests on top of libzip.
 #include "central_dir.h"
+#include "dir_cache.h"
 #include "unzip_internal.h"
 #include "wildmatch.h"
 #include "ziptime.h"
@@ -10,6 +11,10 @@
 #include <ctime>
 #include <mutex>
 #include <zlib.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvel::engine {
 
@@ -302,15 +307,43 @@ int readFast(const CentralDirectory& cd, const CdEntry& e, size_t budget, std::v
     return PK_OK;
 }
 
-int fastPrint(CentralDirectory& cd, UnzipRequest& rq, const char* path) {
+// The members a print request asks for, in directory order. Plain names (no wildcards) are
+// looked up in the name index; patterns walk the cached names.
+void printCandidates(const DirIndex& idx, UnzipRequest& rq, std::vector<size_t>& out) {
+    out.clear();
+    const bool plain =
+        !rq.include.empty() && std::none_of(rq.include.begin(), rq.include.end(),
+                                            [](const std::string& n) { return hasWildcards(n); });
+    if (plain) {
+        std::vector<size_t> hits;
+        for (const auto& n : rq.include) {
+            idx.find(n, rq.ignoreCase(), hits);
+            out.insert(out.end(), hits.begin(), hits.end());
+        }
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+        std::erase_if(out, [&](size_t i) { return !rq.selected(idx.name(i)); });
+        return;
+    }
+    for (size_t i = 0; i < idx.count(); ++i) {
+        if (rq.selected(idx.name(i)))
+            out.push_back(i);
+    }
+}
+
+int fastPrint(const DirIndex& idx, const CentralDirectory& cd, UnzipRequest& rq, const char* path) {
     size_t budget = UZ_PRINT_LIMIT;
     int result = PK_OK;
     bool delivered = false, matched = false;
     zip_t* za = nullptr; // opened only for members this path does not read itself
     std::vector<char> buf;
-    CdEntry e;
-    while (cd.next(e) && budget > 0) {
-        if (e.name.empty() || e.name.back() == '/' || !rq.selected(e.name))
+    std::vector<size_t> candidates;
+    printCandidates(idx, rq, candidates);
+    for (size_t i : candidates) {
+        if (budget == 0)
+            break;
+        const CdEntry e = idx.entry(i);
+        if (e.name.empty() || e.name.back() == '/')
             continue;
         matched = true;
         if (e.encrypted()) {
@@ -363,13 +396,28 @@ int fastPrint(CentralDirectory& cd, UnzipRequest& rq, const char* path) {
 
 int runFast(const char* path, UnzipRequest& rq) {
     CentralDirectory cd;
-    if (!cd.open(path))
-        return -1;
-    int result = rq.dcl->nvflag ? fastListing(cd, rq) : fastPrint(cd, rq, path);
-    if (rq.dcl->nzflag && !cd.comment().empty()) {
-        std::string text(cd.comment());
-        rq.print(text.c_str(), text.size());
+    std::string comment;
+    int result;
+    if (rq.dcl->nvflag) {
+        if (!cd.open(path))
+            return -1;
+        result = fastListing(cd, rq);
+        comment = cd.comment();
+    } else {
+        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        struct stat st;
+        const bool mapped = ::fstat(fd, &st) == 0 && cd.map(fd, st);
+        ::close(fd);
+        auto idx = mapped ? cachedIndex(path, cd, st) : nullptr;
+        if (!idx)
+            return -1;
+        result = fastPrint(*idx, cd, rq, path);
+        comment = idx->comment();
     }
+    if (rq.dcl->nzflag && !comment.empty())
+        rq.print(comment.c_str(), comment.size());
     return result;
 }
 

@@ -4,6 +4,7 @@
 // beside it and renames it over the old one only once everything was written. Any failure
 // before or during that discards the work, so the original archive stays byte for byte as it
 // was. Files are deleted for the "move" option only after that rename succeeded.
+#include "fast_add.h"
 #include "wildmatch.h"
 #include "zip32_internal.h"
 #include "ziptime.h"
@@ -52,6 +53,7 @@ private:
         }
     }
     std::string memberFor(const std::string& path, bool dir) const;
+    int fastAddChecked(const std::string& archive, const std::vector<FastItem>& items, bool& cancelled);
     void addName(const std::string& name);
     void addPath(const std::string& path, bool explicitName, int depth);
     void push(Item item);
@@ -65,6 +67,7 @@ private:
     std::vector<Item> items_;
     std::map<std::string, size_t> byMember_;
     int result_ = ZE_OK;
+    bool serviced_ = false;
 };
 
 std::string Job::memberFor(const std::string& path, bool dir) const {
@@ -198,6 +201,18 @@ void Job::addPath(const std::string& path, bool explicitName, int depth) {
     push({path, m, st, false});
 }
 
+int Job::fastAddChecked(const std::string& archive, const std::vector<FastItem>& items, bool& cancelled) {
+    for (const auto& it : items) {
+        if (cb_.ServiceApplication &&
+            cb_.ServiceApplication(it.member.c_str(), static_cast<unsigned long>(it.st.st_size)) != 0) {
+            cancelled = true;
+            return ZE_ABORT;
+        }
+    }
+    serviced_ = true; // asked once: libzip's path, if it takes over, does not ask again
+    return fastAdd(archive, items, o_.fLevel, o_.fExtra != 0);
+}
+
 bool Job::isNewer(zip_t* za, zip_uint64_t idx, const struct stat& st) const {
     zip_stat_t zs;
     if (zip_stat_index(za, idx, 0, &zs) != 0)
@@ -290,6 +305,30 @@ int Job::run(const std::string& archive, const std::vector<std::string>& names) 
     for (const auto& n : names)
         addName(n);
 
+    // Adding plain files to an existing archive (the description save): copied raw, without
+    // libzip, when the archive is one the fast path fully understands.
+    if (o_.fGrow && o_.fJunkDir && !o_.fMove && !o_.fUpdate && !o_.fFreshen && !o_.fLatestTime &&
+        archiveExists_ && !items_.empty() &&
+        std::none_of(items_.begin(), items_.end(), [](const Item& i) { return i.dir; })) {
+        std::vector<FastItem> fast;
+        for (const auto& it : items_)
+            fast.push_back({it.path, it.member, it.st});
+        bool cancelled = false;
+        int r = kFastPathDeclined;
+        r = fastAddChecked(archive, fast, cancelled);
+        if (cancelled)
+            return ZE_ABORT;
+        if (r != kFastPathDeclined) {
+            if (r != ZE_OK) {
+                say("zip error: the archive was not changed");
+                return r;
+            }
+            for (const auto& it : items_)
+                say("  adding: " + it.member);
+            return result_;
+        }
+    }
+
     // Without "grow" a new archive replaces the old one; updating and freshening always work
     // on the archive as it is.
     const bool keepOld = o_.fGrow || o_.fUpdate || o_.fFreshen;
@@ -312,7 +351,7 @@ int Job::run(const std::string& archive, const std::vector<std::string>& names) 
             continue;
         if (it.dir && existing >= 0)
             continue;
-        if (cb_.ServiceApplication &&
+        if (!serviced_ && cb_.ServiceApplication &&
             cb_.ServiceApplication(it.member.c_str(),
                                    static_cast<unsigned long>(it.dir ? 0 : it.st.st_size)) != 0) {
             zip_discard(za);
