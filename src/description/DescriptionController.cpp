@@ -5,6 +5,7 @@
 #include "archive/ZipOptZ.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionView.h"
+#include "platform/EditingKeys.h"
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
@@ -72,38 +73,7 @@ void DescriptionController::setCustomFile(TCustom_ext* custom) {
 }
 
 bool DescriptionController::isEditingKey(int key, Qt::KeyboardModifiers modifiers) {
-    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
-        return true;
-    switch (key) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-    case Qt::Key_Delete:
-    case Qt::Key_Backslash:
-    case Qt::Key_Bar: // the backslash key with Shift
-    // The digit keys with Shift (US layout): the key is still a digit key.
-    case Qt::Key_Exclam:
-    case Qt::Key_At:
-    case Qt::Key_NumberSign:
-    case Qt::Key_Dollar:
-    case Qt::Key_Percent:
-    case Qt::Key_AsciiCircum:
-    case Qt::Key_Ampersand:
-    case Qt::Key_Asterisk: // Shift+8, and the keypad's multiply
-    case Qt::Key_ParenLeft:
-    case Qt::Key_ParenRight:
-        return true;
-    case Qt::Key_Plus:
-    case Qt::Key_Minus:
-    case Qt::Key_Period:
-    case Qt::Key_Comma:
-    case Qt::Key_Slash:
-        // Operators and the decimal point of the numeric keypad; elsewhere punctuation.
-        return modifiers.testFlag(Qt::KeypadModifier);
-    default:
-        return false;
-    }
+    return korvel::isEditingKey(key, modifiers);
 }
 
 SearchMode DescriptionController::currentMode() const {
