@@ -1,5 +1,7 @@
 #include "central_dir.h"
 
+#include "le_bytes.h"
+
 #include <zlib.h>
 
 #include <cstring>
@@ -12,16 +14,6 @@
 namespace korvel::engine {
 
 namespace {
-
-uint16_t le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint64_t le64(const unsigned char* p) {
-    return uint64_t(le32(p)) | uint64_t(le32(p + 4)) << 32;
-}
 
 // Code page 437 as libzip decodes it: the control bytes as their DOS glyphs.
 const uint16_t kCp437Low[32] = {0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,

@@ -1,5 +1,7 @@
 #include "fast_add.h"
 
+#include "le_bytes.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -15,15 +17,6 @@ namespace korvel::engine {
 
 namespace {
 
-uint16_t le16(const unsigned char* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint64_t le64(const unsigned char* p) {
-    return uint64_t(le32(p)) | uint64_t(le32(p + 4)) << 32;
-}
 void put16(std::string& s, uint16_t v) {
     s += char(v & 0xFF);
     s += char(v >> 8);
