@@ -6,6 +6,7 @@
 #include "archive/ZipUnzip.h"
 #include "archive/ZipWait.h"
 #include "audio/AudioHooks.h"
+#include "catalog/CatalogueWindow.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
 #include "lang/ZipLang.h"
@@ -30,6 +31,10 @@ KorvelProgram::KorvelProgram(TrayIconFactory makeTrayIcon) {
     Main.hooks.InitUnzipUserFunctions = [this] { Init_UnzipUserFunctions(unzipUserFunctions_); };
     descriptions = new DescriptionController(Main);
     installAudio(Main);
+    Catalogue = new TCatalogue(&Main);
+    Main.hooks.CatalogueFolder = [this](const QString& folder) {
+        Catalogue->catalogueFolder(folder, descriptions->lookupSettings());
+    };
     wireTray(Main, std::move(makeTrayIcon));
 }
 

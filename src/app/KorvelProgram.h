@@ -13,6 +13,7 @@ namespace korvel {
 
 class DescriptionController;
 class TAboutBox;
+class TCatalogue;
 class TCustom_ext;
 class TFrmUnzip;
 class TFrmWaitZip;
@@ -41,6 +42,7 @@ public:
     std::unique_ptr<TFrmWaitZip> FrmWaitZip;
     std::unique_ptr<TCustom_ext> Custom_ext;
     TAboutBox* AboutBox = nullptr; // owned by Main
+    TCatalogue* Catalogue = nullptr; // owned by Main; "Catalogue folder..."
 
 private:
     USERFUNCTIONS unzipUserFunctions_{}; // the shared unzip callback record of the main window
