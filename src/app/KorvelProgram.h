@@ -41,7 +41,7 @@ public:
     TLangForm* LangForm = nullptr; // owned by Main
     std::unique_ptr<TFrmWaitZip> FrmWaitZip;
     std::unique_ptr<TCustom_ext> Custom_ext;
-    TAboutBox* AboutBox = nullptr; // owned by Main
+    TAboutBox* AboutBox = nullptr;   // owned by Main
     TCatalogue* Catalogue = nullptr; // owned by Main; "Catalogue folder..."
 
 private:

@@ -87,7 +87,8 @@ void TMain::buildMenus() {
 void TMain::updateMenuItems() {
     Customfile1->setEnabled(static_cast<bool>(hooks.ShowCustomFile));
     Changelanguage1->setEnabled(static_cast<bool>(hooks.ShowLanguageChooser));
-    Cataloguefolder1->setEnabled(static_cast<bool>(hooks.CatalogueFolder) && LFile->Directory() != QLatin1String("drives"));
+    Cataloguefolder1->setEnabled(static_cast<bool>(hooks.CatalogueFolder) &&
+                                 LFile->Directory() != QLatin1String("drives"));
     About1->setEnabled(static_cast<bool>(hooks.ShowAbout));
 }
 
