@@ -66,7 +66,12 @@ bool writeFileWhole(const std::string& path, std::string_view bytes, std::string
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+    const bool synced = ::fsync(fd) == 0;
+    const int syncError = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!synced)
+        errno = syncError;
+    if (!synced || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
         havePending.store(false);
