@@ -9,10 +9,9 @@
 #include "catalog/CatalogueWindow.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
+#include "engineclient/Zip32.h"
 #include "lang/ZipLang.h"
 #include "platform/Prompts.h"
-#include "platform/UnZip32.h"
-#include "platform/Zip32.h"
 
 #include <QApplication>
 
@@ -24,11 +23,11 @@ KorvelProgram::KorvelProgram(TrayIconFactory makeTrayIcon) {
         try {
             return Check_ZipDllVersion();
         } catch (const ZipDllError& e) {
-            Prompts::current().showError(&Main, QApplication::applicationName(), e.message());
+            Prompts::current().showError(&Main, QApplication::applicationName(),
+                                         QString::fromStdString(e.message()));
             return false;
         }
     };
-    Main.hooks.InitUnzipUserFunctions = [this] { Init_UnzipUserFunctions(unzipUserFunctions_); };
     descriptions = new DescriptionController(Main);
     installAudio(Main);
     Catalogue = new TCatalogue(&Main);

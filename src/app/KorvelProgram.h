@@ -5,7 +5,6 @@
 
 #include "app/MainWiring.h"
 #include "app/ZipMain.h"
-#include "zipengines.h"
 
 #include <memory>
 
@@ -45,7 +44,6 @@ public:
     TCatalogue* Catalogue = nullptr; // owned by Main; "Catalogue folder..."
 
 private:
-    USERFUNCTIONS unzipUserFunctions_{}; // the shared unzip callback record of the main window
 };
 
 } // namespace korvel
