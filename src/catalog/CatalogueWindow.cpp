@@ -2,8 +2,8 @@
 
 #include "core/catalog/SourceByFormat.h"
 #include "core/catalog/ZipDescriptionSource.h"
+#include "engineclient/Engines.h"
 #include "platform/DefaultCommand.h"
-#include "platform/Engines.h"
 #include "platform/Prompts.h"
 
 #include <QCloseEvent>
@@ -73,9 +73,9 @@ void TCatalogue::catalogueFolder(const QString& folder, const LookupRequest& loo
                             : QString();
     if (out.isEmpty())
         return;
-    QString why;
+    std::string why;
     if (!Engines::load(&why)) {
-        Prompts::current().showError(parentWidget(), windowTitle(), why);
+        Prompts::current().showError(parentWidget(), windowTitle(), QString::fromStdString(why));
         return;
     }
     output_ = out;

@@ -9,7 +9,7 @@
 #include "core/catalog/SourceByFormat.h"
 #include "core/catalog/ZipDescriptionSource.h"
 #include "core/description/CustomList.h"
-#include "platform/Engines.h"
+#include "engineclient/Engines.h"
 
 #include <chrono>
 #include <csignal>
