@@ -5,6 +5,7 @@
 #include "archive/ZipWait.h"
 #include "platform/ArchiveEngine.h"
 #include "platform/Engines.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "platform/Zip32.h"
 
@@ -28,6 +29,8 @@
 #include <QVBoxLayout>
 
 #include <stdexcept>
+
+#include <filesystem>
 
 namespace korvel {
 namespace {
@@ -309,8 +312,9 @@ void TPackerPage::Zip_Files(const QString& archive, const QStringList& names) {
 
     QStringList vanished;
     for (const QString& n : names) {
-        const QFileInfo fi(n);
-        if (!fi.exists() && !fi.isSymLink() && !vanished.contains(n))
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(pathBytes(n), ec)) &&
+            !vanished.contains(n))
             vanished << n;
     }
     QString text;

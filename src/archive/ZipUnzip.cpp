@@ -4,6 +4,7 @@
 #include "app/ZipMain.h"
 #include "archive/ZipWait.h"
 #include "platform/ArchiveEngine.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "platform/UnZip32.h"
 
@@ -99,8 +100,7 @@ QString TFrmUnzip::literalPattern(const QString& memberName) {
 TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
     : QDialog(parent ? parent : static_cast<QWidget*>(main)), main_(main) {
     setObjectName(QStringLiteral("FrmUnzip"));
-    setWindowTitle(lastTitlePrefix_);
-    lastTitle_ = lastTitlePrefix_;
+    setWindowTitle(QStringLiteral("Decompressing"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(false);
@@ -158,10 +158,9 @@ TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
     lv->addLayout(scopeRow);
 
     auto* buttonRow = new QHBoxLayout;
-    B_Options = new QPushButton(optionsBase_, left);
+    B_Options = new QPushButton(QStringLiteral("Options"), left);
     B_Options->setObjectName(QStringLiteral("B_Options"));
     B_Options->setCheckable(true);
-    lastOptionsText_ = optionsBase_;
     B_Abort = new QPushButton(QStringLiteral("Cancel"), left);
     B_Abort->setObjectName(QStringLiteral("B_Abort"));
     B_Unzip = new QPushButton(QStringLiteral("Unzip !"), left);
@@ -292,17 +291,11 @@ void TFrmUnzip::showEvent(QShowEvent* e) {
 }
 
 void TFrmUnzip::FormShow() {
-    // A language file may have replaced the caption's first word and the button's text since the
-    // last showing; what it put there is kept, and the archive and the arrows are added to it.
-    if (windowTitle() != lastTitle_)
-        lastTitlePrefix_ = windowTitle().trimmed();
-    if (B_Options->text() != lastOptionsText_)
-        optionsBase_ = B_Options->text().trimmed();
+    // Fixed texts, whatever a language file put on the caption and the button (its "Title" and
+    // "ZOptions" show only until the dialog opens).
     const QString archives = SelectedArchives ? SelectedArchives() : QString();
-    lastTitle_ = lastTitlePrefix_ + QLatin1Char(' ') + archives;
-    setWindowTitle(lastTitle_);
-    lastOptionsText_ = optionsBase_ + QStringLiteral(" >>");
-    B_Options->setText(lastOptionsText_);
+    setWindowTitle(QStringLiteral("Decompressing ") + archives);
+    B_Options->setText(QStringLiteral("Options >>"));
     setDialogWidth(NarrowWidth);
     layoutHeadings();
     fitGroupTitle();
@@ -401,8 +394,8 @@ void TFrmUnzip::UnZip_SelectedFiles(const QString& archive, bool all) {
     try {
         result = runWithBusyWindow(
             [&]() -> int {
-                const QByteArray path = QFile::encodeName(archive);
-                const QByteArray dest = QFile::encodeName(destination);
+                const QByteArray path = QByteArray::fromStdString(pathBytes(archive));
+                const QByteArray dest = QByteArray::fromStdString(pathBytes(destination));
                 QByteArray pathBuf = path, destBuf = dest;
                 DCL d;
                 fillExtractionRequest(d, pathBuf.data(), destBuf.data(), f);

@@ -6,6 +6,7 @@
 #include "description/Cust_ext.h"
 #include "description/DescriptionView.h"
 #include "platform/EditingKeys.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
@@ -36,7 +37,7 @@ QString escapeMnemonic(QString s) {
 DescriptionController::DescriptionController(TMain& main) : QObject(&main), main_(main) {
     TDizPage* page = main.DIZPage;
     main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
-    main.hooks.Embed = [this] { return Embed(main_.CurrentFile, captionMember()); };
+    main.hooks.Embed = [this] { return Embed(main_.ShownFile, captionMember()); };
 
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(page->B_Auto), static_cast<QAbstractButton*>(page->B_FileID),
@@ -53,6 +54,7 @@ DescriptionController::DescriptionController(TMain& main) : QObject(&main), main
     disconnect(page->B_Save, &QToolButton::clicked, &main_, &TMain::B_SaveClick);
     connect(page->B_Save, &QAbstractButton::clicked, this, &DescriptionController::B_SaveClick);
     editor_ = page->DIZEdit;
+    keepLineEndsCrLf(editor_);
     editor_->installEventFilter(this);
     setCaptionMember(page->Cornice->title());
 }
@@ -113,7 +115,7 @@ void DescriptionController::setCaptionMember(const QString& member) {
 void DescriptionController::ViewInfo(const QString& path) {
     main_.DIZEdit->clear();
     LookupRequest req;
-    req.archivePath = QFile::encodeName(path).toStdString();
+    req.archivePath = pathBytes(path);
     req.mode = currentMode();
     req.customCaption = customCaption().toStdString();
     req.allCustomCaption = main_.AllCustomCaption.toStdString();
@@ -141,7 +143,7 @@ void DescriptionController::B_viewClick() {
 }
 
 void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
-    if (!isEditingKey(key->key(), key->modifiers()))
+    if (!korvel::isEditingKey(*key))
         return;
     main_.Modified = true;
     main_.B_Save->setEnabled(true);

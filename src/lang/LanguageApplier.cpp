@@ -36,6 +36,17 @@ QWidget* ownerWindow(QObject* obj) {
     return nullptr;
 }
 
+// The control a label stands for: the next one in the window's tab order that takes the focus;
+// the label itself when there is none (its shortcut letter is then only shown).
+QWidget* focusTargetAfter(QLabel* label) {
+    QWidget* window = label->window();
+    for (QWidget* w = label->nextInFocusChain(); w && w != label; w = w->nextInFocusChain()) {
+        if (w->window() == window && (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QLabel*>(w))
+            return w;
+    }
+    return label;
+}
+
 class BusyCursor {
 public:
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -144,6 +155,10 @@ bool setCaption(QObject* obj, const QString& text) {
         // A caption is plain text: "<filename>" must not be taken for markup.
         label->setTextFormat(Qt::PlainText);
         label->setText(text);
+        // "&" marks the shortcut letter, "&&" is an ampersand, as on buttons and in menus; a label
+        // shows them so only with a control to hand the focus to.
+        if (text.contains(QLatin1Char('&')) && !label->buddy())
+            label->setBuddy(focusTargetAfter(label));
         return true;
     }
     if (auto* widget = qobject_cast<QWidget*>(obj)) {

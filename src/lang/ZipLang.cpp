@@ -171,9 +171,9 @@ void TLangForm::refreshFileBox() {
     const QStringList names = dir.entryList(
         {QStringLiteral("*.kvl")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
     FileBox->addItems(names);
-    // Nothing of the user's own: the files shipped beside the program, marked, so that a start from
-    // any folder can still choose one.
-    if (names.isEmpty() && !programDir_.isEmpty()) {
+    // Then the files shipped beside the program, under their heading, so that a start from any
+    // folder can always choose one, whatever files of its own the folder holds.
+    if (!programDir_.isEmpty()) {
         const QDir shipped(programDir_);
         if (shipped.exists() && shipped.canonicalPath() != dir.canonicalPath()) {
             const QStringList own =

@@ -4,9 +4,8 @@
 #include "core/files/EntryText.h"
 #include "core/files/FolderLister.h"
 #include "platform/FileTypes.h"
+#include "platform/PathText.h"
 #include "platform/Volumes.h"
-
-#include <QFile>
 
 namespace korvel {
 
@@ -17,7 +16,7 @@ std::vector<files::Entry> FolderView::driveRows() {
         e.kind = files::EntryKind::Drive;
         e.typeId = files::TypeKeys::DriveId;
         e.name = v.displayName.toStdString();
-        e.root = QFile::encodeName(v.root).toStdString();
+        e.root = pathBytes(v.root);
         if (e.root.empty() || e.root.back() != '/')
             e.root += '/';
         e.driveType = v.typeText.toStdString();
@@ -30,7 +29,7 @@ std::vector<files::Entry> FolderView::driveRows() {
 
 FolderRows FolderView::list(const QString& directory, const QString& mask, unsigned fileType) {
     FolderRows r;
-    const std::string dir = QFile::encodeName(directory).toStdString();
+    const std::string dir = pathBytes(directory);
     if (files::isDrivesName(dir)) {
         r.drives = true;
         r.rows = driveRows();
@@ -39,8 +38,7 @@ FolderRows FolderView::list(const QString& directory, const QString& mask, unsig
     r.folder = dir;
     if (r.folder.empty() || r.folder.back() != '/')
         r.folder += '/';
-    r.rows = files::listFolder(r.folder, QFile::encodeName(mask).toStdString(), fileType,
-                               &FileTypes::instance().keys());
+    r.rows = files::listFolder(r.folder, pathBytes(mask), fileType, &FileTypes::instance().keys());
     return r;
 }
 
@@ -75,7 +73,7 @@ QString FolderView::columnText(const files::Entry& e, int column, bool drives) {
     }
     switch (column) {
     case 0:
-        return QFile::decodeName(QByteArray::fromStdString(e.name));
+        return pathText(e.name);
     case 1:
         return QString::fromStdString(files::sizeColumnText(e));
     case 2:
@@ -98,8 +96,8 @@ QStringList FolderView::rowTexts(const files::Entry& e, bool drives) {
 
 QString FolderView::fullPath(const FolderRows& r, const files::Entry& e) {
     if (e.kind == files::EntryKind::Drive)
-        return QFile::decodeName(QByteArray::fromStdString(e.root));
-    return QFile::decodeName(QByteArray::fromStdString(files::joinPath(r.folder, e.name)));
+        return pathText(e.root);
+    return pathText(files::joinPath(r.folder, e.name));
 }
 
 QString FolderView::caption(int column, bool drives) {
