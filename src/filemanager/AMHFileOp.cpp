@@ -258,8 +258,10 @@ bool TAMHFileOp::Execute() {
     showTimer.setSingleShot(true);
     QTimer refreshTimer;
     refreshTimer.setInterval(100);
+    // Both live as long as the work: the question hooks call them from the worker's questions.
+    std::function<void()> showDialog, startDelay;
     if (!Flags.testFlag(fofSilent)) {
-        auto showDialog = [&] {
+        showDialog = [&] {
             if (finished || handler.questionOpen())
                 return;
             if (dialog) { // back after a question
@@ -292,7 +294,7 @@ bool TAMHFileOp::Execute() {
         };
         connect(&showTimer, &QTimer::timeout, &loop, showDialog);
         connect(&refreshTimer, &QTimer::timeout, &loop, refresh);
-        auto startDelay = [&] {
+        startDelay = [&] {
             if (progressDelayMs <= 0)
                 showDialog();
             else

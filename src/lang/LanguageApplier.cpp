@@ -1,5 +1,6 @@
 #include "lang/LanguageApplier.h"
 
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
@@ -214,7 +215,7 @@ LanguageResult ApplyLanguage(const QString& path, const QList<QWidget*>& windows
     {
         BusyCursor busy;
         try {
-            auto file = lang::LanguageFile::load(QFile::encodeName(path).toStdString());
+            auto file = lang::LanguageFile::load(pathBytes(path));
             result = applyAssignments(file.assignments(), windows);
         } catch (const std::exception&) {
             result.ok = false;

@@ -84,8 +84,17 @@ public:
     QStringList faults;
 
 private:
+    // Any message box open, on top or not.
+    static QMessageBox* openBox() {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            return box;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+                return box;
+        return nullptr;
+    }
     void look() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QMessageBox* box = openBox();
         if (!box) {
             seen_ = nullptr;
             return;
@@ -97,6 +106,7 @@ private:
         }
         if (clock_.elapsed() < delayMs_)
             return;
+        const auto before = faults.size();
         if (visibleProgress())
             faults << "progress window visible over: " + box->text();
         if (QApplication::activeModalWidget() != box)
@@ -104,7 +114,10 @@ private:
         if (QAbstractButton* b = box->button(button_)) {
             seen_ = nullptr;
             ++answered;
-            QTest::mouseClick(b, Qt::LeftButton);
+            if (faults.size() == before)
+                QTest::mouseClick(b, Qt::LeftButton);
+            else
+                b->click(); // out of a person's reach: answered anyway, so the test ends
         }
     }
     int delayMs_;

@@ -280,7 +280,7 @@ private slots:
         p.form.setProgramDir(program.path());
         p.form.show();
         const QStringList own = ownFiles ? QStringList{"A.kvl", "b.kvl", "c.KVL"} : QStringList{};
-        QCOMPARE(p.listed(), own + QStringList{"Shipped with Korvel:", "zulu.kvl"});
+        QCOMPARE(p.listed(), (own + QStringList{"Shipped with Korvel:", "zulu.kvl"}));
         QListWidgetItem* heading = p.box()->item(own.size());
         QVERIFY(!(heading->flags() & Qt::ItemIsSelectable));
         p.select("zulu.kvl");
