@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -277,7 +278,9 @@ bool TAMHFileOp::Execute() {
             dialog->setWindowModality(Qt::ApplicationModal);
             dialog->setAutoClose(false);
             dialog->setAutoReset(false);
-            dialog->setMinimumDuration(0);
+            // Shown and hidden only here: the dialog's own timer would show it again in the
+            // middle of a question.
+            dialog->setMinimumDuration(std::numeric_limits<int>::max());
             dialog->setRange(0, 1000);
             dialog->setMinimumWidth(480);
             dialog->setLabelText(verb + QStringLiteral("..."));
