@@ -102,11 +102,9 @@ bool TMain::FormCreate() {
     Modified = false;
     std::error_code ec;
     StartDir = pathText(std::filesystem::current_path(ec).string());
-    // 5. The archive name lists and the shared unzip callback record.
+    // 5. The archive name lists (each engine request fills its own callback record).
     MemberNames.clear();
     ExtractNames.clear();
-    if (hooks.InitUnzipUserFunctions)
-        hooks.InitUnzipUserFunctions();
     // 6. The drive boxes list the volume roots.
     const QStringList roots = Volumes::roots();
     for (QComboBox* box : {CB_DriveM, FileMgrPage->CB_DriveL, FileMgrPage->CB_DriveR, PackPage->CB_DriveC})

@@ -5,8 +5,8 @@
 #include "archive/ZipOptZ.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionView.h"
+#include "platform/BytePath.h"
 #include "platform/EditingKeys.h"
-#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
@@ -151,10 +151,10 @@ void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
 
 bool DescriptionController::Embed(const QString& archive, const QString& member) {
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
-    last_ = embedDescription(archive, QFile::encodeName(member).toStdString(),
-                             descriptionBytes(main_.DIZEdit), level, tempBase_);
+    last_ = embedDescription(pathBytes(archive), pathBytes(member), descriptionBytes(main_.DIZEdit), level,
+                             tempBase_);
     if (!last_.saved()) {
-        const QString text = embedFailureText(last_, archive);
+        const QString text = pathText(embedFailureText(last_, pathBytes(archive)));
         if (last_.status == EmbedOutcome::Status::OptionsRefused)
             Prompts::current().inform(&main_, main_.windowTitle(), text);
         else
