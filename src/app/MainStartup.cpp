@@ -10,6 +10,7 @@
 #include "filemanager/FileManagerPage.h"
 #include "platform/DefaultCommand.h"
 #include "platform/HelpPage.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "platform/Volumes.h"
 
@@ -23,6 +24,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+
+#include <filesystem>
 
 namespace korvel {
 namespace {
@@ -101,7 +104,8 @@ bool TMain::FormCreate() {
         return false;
     // 3., 4. No edit yet; the user's own files live in the folder we were started from.
     Modified = false;
-    StartDir = QDir::currentPath();
+    std::error_code ec;
+    StartDir = pathText(std::filesystem::current_path(ec).string());
     // 5. The archive name lists (each engine request fills its own callback record).
     MemberNames.clear();
     ExtractNames.clear();
@@ -141,8 +145,7 @@ QString TMain::inStartDir(const QString& name) const {
 }
 
 void TMain::pgm_init() {
-    const ProfileFile ini =
-        ProfileFile::load(QFile::encodeName(inStartDir(QStringLiteral("korvel.ini"))).toStdString());
+    const ProfileFile ini = ProfileFile::load(pathBytes(inStartDir(QStringLiteral("korvel.ini"))));
     LanguageName = QStringLiteral("default");
     if (hooks.SetLanguageFolder)
         hooks.SetLanguageFolder(StartDir);

@@ -37,7 +37,7 @@ QString escapeMnemonic(QString s) {
 DescriptionController::DescriptionController(TMain& main) : QObject(&main), main_(main) {
     TDizPage* page = main.DIZPage;
     main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
-    main.hooks.Embed = [this] { return Embed(main_.CurrentFile, captionMember()); };
+    main.hooks.Embed = [this] { return Embed(main_.ShownFile, captionMember()); };
 
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(page->B_Auto), static_cast<QAbstractButton*>(page->B_FileID),
@@ -54,6 +54,7 @@ DescriptionController::DescriptionController(TMain& main) : QObject(&main), main
     disconnect(page->B_Save, &QToolButton::clicked, &main_, &TMain::B_SaveClick);
     connect(page->B_Save, &QAbstractButton::clicked, this, &DescriptionController::B_SaveClick);
     editor_ = page->DIZEdit;
+    keepLineEndsCrLf(editor_);
     editor_->installEventFilter(this);
     setCaptionMember(page->Cornice->title());
 }
@@ -146,7 +147,7 @@ void DescriptionController::B_viewClick() {
 }
 
 void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
-    if (!isEditingKey(key->key(), key->modifiers()))
+    if (!korvel::isEditingKey(*key))
         return;
     main_.Modified = true;
     main_.B_Save->setEnabled(true);

@@ -5,23 +5,22 @@
 #include "core/files/FolderColumns.h"
 #include "core/files/FolderLister.h"
 #include "platform/FileTypes.h"
+#include "platform/PathText.h"
 #include "platform/Volumes.h"
-
-#include <QFile>
 
 namespace korvel {
 
 std::vector<files::Entry> FolderView::driveRows() {
     std::vector<files::MountedVolume> volumes;
     for (const Volume& v : Volumes::mounted())
-        volumes.push_back({QFile::encodeName(v.root).toStdString(), v.displayName.toStdString(),
+        volumes.push_back({pathBytes(v.root), v.displayName.toStdString(),
                            v.typeText.toStdString(), v.total, v.free});
     return files::driveEntries(volumes);
 }
 
 FolderRows FolderView::list(const QString& directory, const QString& mask, unsigned fileType) {
     FolderRows r;
-    const std::string dir = QFile::encodeName(directory).toStdString();
+    const std::string dir = pathBytes(directory);
     if (files::isDrivesName(dir)) {
         r.drives = true;
         r.rows = driveRows();
@@ -30,8 +29,7 @@ FolderRows FolderView::list(const QString& directory, const QString& mask, unsig
     r.folder = dir;
     if (r.folder.empty() || r.folder.back() != '/')
         r.folder += '/';
-    r.rows = files::listFolder(r.folder, QFile::encodeName(mask).toStdString(), fileType,
-                               &FileTypes::instance().keys());
+    r.rows = files::listFolder(r.folder, pathBytes(mask), fileType, &FileTypes::instance().keys());
     return r;
 }
 
@@ -52,7 +50,7 @@ FolderRows FolderView::listSorted(const QString& directory, const QString& mask,
 QString FolderView::columnText(const files::Entry& e, int column, bool drives) {
     const std::string text = files::columnText(e, column, drives, FileTypes::instance().typeNames());
     if (column == 0 && !drives)
-        return QFile::decodeName(QByteArray::fromStdString(text)); // the name's own bytes
+        return pathText(text); // the name's own bytes
     return QString::fromStdString(text);
 }
 
@@ -65,8 +63,8 @@ QStringList FolderView::rowTexts(const files::Entry& e, bool drives) {
 
 QString FolderView::fullPath(const FolderRows& r, const files::Entry& e) {
     if (e.kind == files::EntryKind::Drive)
-        return QFile::decodeName(QByteArray::fromStdString(e.root));
-    return QFile::decodeName(QByteArray::fromStdString(files::joinPath(r.folder, e.name)));
+        return pathText(e.root);
+    return pathText(files::joinPath(r.folder, e.name));
 }
 
 QString FolderView::caption(int column, bool drives) {
