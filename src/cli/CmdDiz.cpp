@@ -54,8 +54,7 @@ int writePicture(const DescriptionLayout& layout, const Output& o) {
         std::fprintf(stderr, "korvel-cli: cannot use the font %s: %s\n", fontPath.c_str(), error.c_str());
         return 3;
     }
-    const std::string png =
-        encodePng(drawScreen(describeScreen(layout), *font, layout.nineColumns || o.nine));
+    const std::string png = screenPng(describeScreen(layout), *font, layout.nineColumns || o.nine);
     std::ofstream out(o.png, std::ios::binary | std::ios::trunc);
     out.write(png.data(), static_cast<std::streamsize>(png.size()));
     out.close();

@@ -4,6 +4,7 @@
 #include "app/ZipMain.h"
 #include "archive/ZipOptZ.h"
 #include "description/Cust_ext.h"
+#include "description/DescriptionDisplay.h"
 #include "description/DescriptionView.h"
 #include "platform/EditingKeys.h"
 #include "platform/Prompts.h"
@@ -33,7 +34,8 @@ QString escapeMnemonic(QString s) {
 
 } // namespace
 
-DescriptionController::DescriptionController(TMain& main) : QObject(&main), main_(main) {
+DescriptionController::DescriptionController(TMain& main)
+    : QObject(&main), main_(main), display_(new DescriptionDisplay(main)) {
     TDizPage* page = main.DIZPage;
     main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
     main.hooks.Embed = [this] { return Embed(main_.CurrentFile, captionMember()); };
@@ -120,7 +122,7 @@ void DescriptionController::ViewInfo(const QString& path) {
     if (custom_)
         req.customNames = custom_->customNameList();
     const LookupResult r = lookUpDescriptionInArchive(req);
-    setDescriptionBytes(main_.DIZEdit, r.text);
+    display_->showDescription(r.text);
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));
 }
@@ -149,8 +151,13 @@ void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
 
 bool DescriptionController::Embed(const QString& archive, const QString& member) {
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
-    last_ = embedDescription(archive, QFile::encodeName(member).toStdString(),
-                             descriptionBytes(main_.DIZEdit), level, tempBase_);
+    const std::optional<std::string> bytes = display_->bytesToStore();
+    if (!bytes) {
+        last_ = EmbedOutcome{};
+        last_.status = EmbedOutcome::Status::TempFileFailed; // nothing tried: the edit stays unsaved
+        return false;
+    }
+    last_ = embedDescription(archive, QFile::encodeName(member).toStdString(), *bytes, level, tempBase_);
     if (!last_.saved()) {
         const QString text = embedFailureText(last_, archive);
         if (last_.status == EmbedOutcome::Status::OptionsRefused)

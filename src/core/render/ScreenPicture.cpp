@@ -5,7 +5,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace korvel {
 namespace {
@@ -22,7 +21,7 @@ void chunk(std::string& out, const char* type, std::string_view data) {
     const std::size_t start = out.size();
     out.append(type, 4);
     out.append(data);
-    uLong crc =
+    const uLong crc =
         crc32(0, reinterpret_cast<const Bytef*>(out.data() + start), static_cast<uInt>(data.size() + 4));
     put32(out, static_cast<std::uint32_t>(crc));
 }
@@ -33,6 +32,104 @@ bool extendsIntoNinthColumn(char32_t c) {
     const auto b = cp437::fromUnicode(c);
     return b && *b >= 0xC0 && *b <= 0xDF;
 }
+
+// Size of the picture of a screen.
+struct Geometry {
+    int fontWidth, cellWidth, cellHeight, rows, width, height;
+    Geometry(const CellScreen& screen, const PsfFont& font, bool nineColumns)
+        : fontWidth(font.width()), cellWidth(fontWidth + (nineColumns && fontWidth == 8 ? 1 : 0)),
+          cellHeight(font.height()), rows(std::max(1, screen.height())), width(screen.width() * cellWidth),
+          height(rows * cellHeight) {}
+};
+
+// Draws the cells of row cy into `out`: cellHeight lines of width pixels.
+void drawCellRow(const CellScreen& screen, const PsfFont& font, const Geometry& g, int cy,
+                 std::uint8_t* out) {
+    const int fw = g.fontWidth, cw = g.cellWidth;
+    for (int cx = 0; cx < screen.width(); ++cx) {
+        const Cell& cell = screen.at(cx, cy);
+        const char32_t c = cell.ch == 0 ? U' ' : cell.ch;
+        const std::uint32_t glyph = font.glyphFor(c);
+        const bool extend = cw > fw && extendsIntoNinthColumn(c);
+        for (int y = 0; y < g.cellHeight; ++y) {
+            std::uint8_t* line =
+                out + static_cast<std::size_t>(y) * g.width + static_cast<std::size_t>(cx) * cw;
+            const std::uint32_t bits = font.row(glyph, y);
+            for (int x = 0; x < fw; ++x)
+                line[x] = (bits & (0x80000000u >> x)) ? cell.fg : cell.bg;
+            if (cw > fw)
+                line[fw] = extend && (bits & (0x80000000u >> (fw - 1))) ? cell.fg : cell.bg;
+        }
+    }
+}
+
+// A PNG file of 4-bit palette pixels around a zlib stream fed scan lines as they are drawn.
+// Level 3 compresses about three times faster than zlib's default on these pictures, for files
+// about a sixth larger.
+class PngStream {
+public:
+    PngStream(int width, int height)
+        : width_(width), lineBytes_((static_cast<std::size_t>(width) + 1) / 2 + 1) {
+        deflateInit(&z_, 3);
+        out_.assign("\x89PNG\r\n\x1a\n", 8);
+        std::string header;
+        put32(header, static_cast<std::uint32_t>(width));
+        put32(header, static_cast<std::uint32_t>(height));
+        header += std::string("\x04\x03\x00\x00\x00", 5); // 4 bits, palette, deflate, no filter, no interlace
+        chunk(out_, "IHDR", header);
+        std::string palette;
+        for (std::uint32_t c : dosPalette()) {
+            palette.push_back(static_cast<char>(c >> 16));
+            palette.push_back(static_cast<char>(c >> 8));
+            palette.push_back(static_cast<char>(c));
+        }
+        chunk(out_, "PLTE", palette);
+    }
+    ~PngStream() { deflateEnd(&z_); }
+    PngStream(const PngStream&) = delete;
+    PngStream& operator=(const PngStream&) = delete;
+
+    // Adds `count` lines of `width` pixels each: filter byte "none", then two pixels a byte.
+    void add(const std::uint8_t* pixels, int count) {
+        lines_.resize(lineBytes_ * count);
+        char* p = lines_.data();
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t* in = pixels + static_cast<std::size_t>(i) * width_;
+            *p++ = 0;
+            for (int x = 0; x + 1 < width_; x += 2)
+                *p++ = static_cast<char>((in[x] << 4) | (in[x + 1] & 0x0F));
+            if (width_ % 2)
+                *p++ = static_cast<char>(in[width_ - 1] << 4);
+        }
+        feed(lines_.data(), lines_.size(), Z_NO_FLUSH);
+    }
+
+    std::string finish() {
+        feed(nullptr, 0, Z_FINISH);
+        chunk(out_, "IDAT", idat_);
+        chunk(out_, "IEND", {});
+        return std::move(out_);
+    }
+
+private:
+    void feed(const char* data, std::size_t size, int flush) {
+        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        z_.avail_in = static_cast<uInt>(size);
+        char buf[65536];
+        int rc;
+        do {
+            z_.next_out = reinterpret_cast<Bytef*>(buf);
+            z_.avail_out = sizeof buf;
+            rc = deflate(&z_, flush);
+            idat_.append(buf, sizeof buf - z_.avail_out);
+        } while (z_.avail_out == 0 || (flush == Z_FINISH && rc == Z_OK));
+    }
+
+    int width_;
+    std::size_t lineBytes_;
+    z_stream z_{};
+    std::string out_, idat_, lines_;
+};
 
 } // namespace
 
@@ -45,69 +142,32 @@ const std::array<std::uint32_t, 16>& dosPalette() {
 }
 
 IndexedPicture drawScreen(const CellScreen& screen, const PsfFont& font, bool nineColumns) {
-    const int fw = font.width();
-    const int cw = fw + (nineColumns && fw == 8 ? 1 : 0);
-    const int ch = font.height();
-    const int rows = std::max(1, screen.height());
+    const Geometry g(screen, font, nineColumns);
     IndexedPicture pic;
-    pic.width = screen.width() * cw;
-    pic.height = rows * ch;
-    pic.pixels.assign(static_cast<std::size_t>(pic.width) * pic.height, 0);
-    for (int cy = 0; cy < rows; ++cy)
-        for (int cx = 0; cx < screen.width(); ++cx) {
-            const Cell& cell = screen.at(cx, cy);
-            const char32_t c = cell.ch == 0 ? U' ' : cell.ch;
-            const std::uint32_t g = font.glyphFor(c);
-            const bool extend = cw > fw && extendsIntoNinthColumn(c);
-            for (int y = 0; y < ch; ++y) {
-                std::uint8_t* out =
-                    &pic.pixels[(static_cast<std::size_t>(cy) * ch + y) * pic.width + cx * cw];
-                const std::uint32_t bits = font.row(g, y);
-                for (int x = 0; x < fw; ++x)
-                    out[x] = (bits & (0x80000000u >> x)) ? cell.fg : cell.bg;
-                if (cw > fw)
-                    out[fw] = extend && (bits & (0x80000000u >> (fw - 1))) ? cell.fg : cell.bg;
-            }
-        }
+    pic.width = g.width;
+    pic.height = g.height;
+    pic.pixels.resize(static_cast<std::size_t>(pic.width) * pic.height);
+    for (int cy = 0; cy < g.rows; ++cy)
+        drawCellRow(screen, font, g, cy, &pic.pixels[static_cast<std::size_t>(cy) * g.cellHeight * g.width]);
     return pic;
 }
 
 std::string encodePng(const IndexedPicture& picture) {
-    const std::size_t rowBytes = (static_cast<std::size_t>(picture.width) + 1) / 2;
-    std::string raw;
-    raw.resize((rowBytes + 1) * picture.height);
-    char* p = raw.data();
-    for (int y = 0; y < picture.height; ++y) {
-        *p++ = 0; // filter: none
-        const std::uint8_t* in = &picture.pixels[static_cast<std::size_t>(y) * picture.width];
-        for (int x = 0; x + 1 < picture.width; x += 2)
-            *p++ = static_cast<char>((in[x] << 4) | (in[x + 1] & 0x0F));
-        if (picture.width % 2)
-            *p++ = static_cast<char>(in[picture.width - 1] << 4);
-    }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::string packed(packedSize, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
-              reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
-              Z_DEFAULT_COMPRESSION);
-    packed.resize(packedSize);
+    PngStream png(picture.width, picture.height);
+    if (!picture.pixels.empty())
+        png.add(picture.pixels.data(), picture.height);
+    return png.finish();
+}
 
-    std::string out("\x89PNG\r\n\x1a\n", 8);
-    std::string header;
-    put32(header, static_cast<std::uint32_t>(picture.width));
-    put32(header, static_cast<std::uint32_t>(picture.height));
-    header += std::string("\x04\x03\x00\x00\x00", 5); // 4 bits, palette, deflate, no filter, no interlace
-    chunk(out, "IHDR", header);
-    std::string palette;
-    for (std::uint32_t c : dosPalette()) {
-        palette.push_back(static_cast<char>(c >> 16));
-        palette.push_back(static_cast<char>(c >> 8));
-        palette.push_back(static_cast<char>(c));
+std::string screenPng(const CellScreen& screen, const PsfFont& font, bool nineColumns) {
+    const Geometry g(screen, font, nineColumns);
+    PngStream png(g.width, g.height);
+    std::vector<std::uint8_t> band(static_cast<std::size_t>(g.width) * g.cellHeight);
+    for (int cy = 0; cy < g.rows; ++cy) {
+        drawCellRow(screen, font, g, cy, band.data());
+        png.add(band.data(), g.cellHeight);
     }
-    chunk(out, "PLTE", palette);
-    chunk(out, "IDAT", packed);
-    chunk(out, "IEND", {});
-    return out;
+    return png.finish();
 }
 
 } // namespace korvel

@@ -31,4 +31,8 @@ IndexedPicture drawScreen(const CellScreen& screen, const PsfFont& font, bool ni
 // A PNG file (4-bit palette, zlib) of the picture.
 std::string encodePng(const IndexedPicture& picture);
 
+// The PNG file of the screen's picture, drawn and compressed one row of cells at a time (what
+// drawScreen and encodePng give, without holding the whole picture).
+std::string screenPng(const CellScreen& screen, const PsfFont& font, bool nineColumns = false);
+
 } // namespace korvel
