@@ -8,7 +8,7 @@
 #include "core/render/DescriptionRender.h"
 #include "core/render/PsfFont.h"
 #include "core/render/ScreenPicture.h"
-#include "platform/DescriptionEngine.h"
+#include "engineclient/DescriptionEngine.h"
 
 #include <cstdio>
 #include <fstream>
