@@ -56,6 +56,15 @@ std::string allColours() {
     return s;
 }
 
+// Every byte but the few that steer (TAB, LF, CR, the end-of-file mark, ESC), in lines of 80.
+std::string everyByte() {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        if (b != 9 && b != 10 && b != 13 && b != 26 && b != 27)
+            all.push_back(static_cast<char>(b));
+    return all.substr(0, 80) + "\r\n" + all.substr(80, 80) + "\r\n" + all.substr(160) + "\r\n";
+}
+
 std::string withSauce(const std::string& text, SauceFields f) {
     return text + sauceTail(f, static_cast<std::uint32_t>(text.size()));
 }
@@ -83,6 +92,7 @@ const PictureCase kPictures[] = {
     {"blink_without_ice", withSauce("\x1b[5;41;33mblink\x1b[0m\r\n", sauceOf(80, 0x00)), "", "-S"},
     {"sauce_width_40",
      withSauce(std::string(100, 'x') + "\x1b[31m" + std::string(30, 'y') + "\r\n", sauceOf(40, 0)), "", "-S"},
+    {"every_byte_full_lines", everyByte(), "", ""},
     {"dos_glyphs",
      "\x01\x02\x03\x04\x05\x06\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1c\x1d\x1e\x1f\x7f"
      "\x80\x9b\xe0\xf1\xfe\r\n",

@@ -66,6 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CellCase{"clear_line_to_end", "ABCD\x1b[2D\x1b[44m\x1b[K", false, 3, 0, U' ', 7, 4, 1},
                       CellCase{"clear_line_keeps_start", "ABCD\x1b[2D\x1b[K", false, 1, 0, U'B', 7, 0, 1},
                       CellCase{"wraps_at_width", std::string(80, '-') + "X", false, 0, 1, U'X', 7, 0, 2},
+                      CellCase{"full_line_then_crlf", std::string(80, '-') + "\r\nX", false, 0, 2, U'X', 7, 0,
+                               3},
                       CellCase{"lf_returns", "AB\nX", false, 0, 1, U'X', 7, 0, 2},
                       CellCase{"tab", "A\tX", false, 8, 0, U'X', 7, 0, 1},
                       CellCase{"dos_glyph", "\x01\xDB", false, 1, 0, U'\u2588', 7, 0, 1},

@@ -9,7 +9,7 @@
 #include "core/ProfileFile.h"
 #include "description/DescriptionController.h"
 #include "description/DescriptionDisplay.h"
-#include "platform/Engines.h"
+#include "engineclient/Engines.h"
 #include "platform/ScriptedPrompts.h"
 
 #include <QAction>

@@ -55,13 +55,14 @@ private:
         return Cell{ch, fg, bg};
     }
 
+    // A character in the last column moves the cursor to the next line's start at once, as the
+    // DOS screen did: a line of exactly 80 characters followed by CR LF leaves an empty line.
     void write(char32_t c) {
-        if (x_ >= s_.width()) {
+        s_.put(x_, y_, current(c));
+        if (++x_ >= s_.width()) {
             x_ = 0;
             down(1);
         }
-        s_.put(x_, y_, current(c));
-        ++x_;
     }
 
     void down(int n) {

@@ -9,8 +9,9 @@
 // - J clear screen (2: all, and the cursor goes home; 0: to the end; 1: to the cursor), K clear
 //   line (0: to the end, 1: to the cursor, 2: all);
 // - CR goes to the line's start, LF to the next line's start, TAB to the next multiple of 8, the
-//   DOS end-of-file mark (0x1A) ends the text; a character in the last column wraps the cursor
-//   to the next line. Other sequences are skipped, whole.
+//   DOS end-of-file mark (0x1A) ends the text; a character in the last column moves the cursor
+//   to the next line at once (80 characters and CR LF leave an empty line, as on DOS). Other
+//   sequences are skipped, whole.
 // Printable bytes are decoded through the code page: every other byte below 0x20 is shown as its
 // DOS glyph on the single-byte pages.
 
