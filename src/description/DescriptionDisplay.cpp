@@ -149,7 +149,17 @@ void DescriptionDisplay::render() {
         p->DIZStack->setCurrentWidget(main_.DIZEdit);
         return;
     }
-    const IndexedPicture pic = drawScreen(describeScreen(layout_), *f, layout_.nineColumns);
+    // A picture is at most 32,767 pixels high on screen: the view shows the first 2,000 rows
+    // (an export writes them all).
+    constexpr int kShownRows = 2000;
+    const CellScreen screen = describeScreen(layout_);
+    const IndexedPicture pic = drawScreen(screen, *f, layout_.nineColumns, kShownRows);
+    p->DIZPicture->setToolTip(
+        screen.height() > kShownRows
+            ? QStringLiteral("The first %1 of %2 lines; \"Export picture...\" writes them all.")
+                  .arg(kShownRows)
+                  .arg(screen.height())
+            : QString());
     p->DIZPicture->setPixmap(QPixmap::fromImage(toImage(pic)));
     p->DIZPicture->resize(pic.width, pic.height);
     p->DIZStack->setCurrentWidget(p->DIZPictureArea);

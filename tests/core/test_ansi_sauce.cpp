@@ -78,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                                false, 1, 0, U' ', 7, 0, 1},
                       CellCase{"unknown_sequence_skipped", "\x1b[?7hX", false, 0, 0, U'X', 7, 0, 1},
                       CellCase{"bright_codes", "\x1b[93;104mX", false, 0, 0, U'X', 11, 12, 1},
-                      CellCase{"huge_row_bounded", "\x1b[99999;1HX", false, 0, 99998, U'X', 7, 0, 99999}),
+                      CellCase{"far_row", "\x1b[9999;1HX", false, 0, 9998, U'X', 7, 0, 9999},
+                      CellCase{"row_beyond_the_bound", "\x1b[99999;1HX", false, 0, 13106, U'X', 7, 0, 13107}),
     printName);
 
 TEST(AnsiScreen, WidthComesFromTheCaller) {

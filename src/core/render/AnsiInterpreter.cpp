@@ -65,10 +65,8 @@ private:
         }
     }
 
-    void down(int n) {
-        y_ = std::min(y_ + n, s_.maxRows() - 1);
-        s_.reach(y_);
-    }
+    // Moving alone makes no room: only a character put on a row does.
+    void down(int n) { y_ = std::min(y_ + n, s_.maxRows() - 1); }
 
     // Reads the sequence whose parameters start at t[i]; returns the index after it.
     std::size_t sequence(std::string_view t, std::size_t i) {
@@ -160,7 +158,6 @@ private:
 
     void clearLine(int mode) {
         const Cell blank = current(U' ');
-        s_.reach(y_);
         if (mode == 0)
             s_.clear(y_, x_, s_.width(), blank);
         else if (mode == 1)

@@ -20,7 +20,7 @@ struct Cell {
 class CellScreen {
 public:
     static constexpr int kMaxWidth = 1024;
-    static constexpr std::size_t kMaxCells = std::size_t{8} << 20; // 8 Mi cells
+    static constexpr std::size_t kMaxCells = std::size_t{1} << 20; // 1 Mi cells: 13,107 rows of 80
 
     // A width outside 1..kMaxWidth is brought into it.
     explicit CellScreen(int width = 80);
@@ -36,14 +36,15 @@ public:
     const Cell& at(int x, int y) const;
     // Puts a cell; false when (x, y) is outside the width or beyond maxRows().
     bool put(int x, int y, const Cell& c);
-    // Makes room for rows 0..y (within maxRows()) without putting them in use.
-    void reach(int y);
     // Blanks the cells [x0, x1) of row y with `blank`.
     void clear(int y, int x0, int x1, const Cell& blank);
     // Blanks every cell in use.
     void clearAll(const Cell& blank);
 
 private:
+    // Makes room for rows 0..y (within maxRows()).
+    void reach(int y);
+
     int width_;
     int height_ = 0; // rows held
     int used_ = 0;   // rows in use

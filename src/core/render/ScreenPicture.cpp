@@ -141,8 +141,10 @@ const std::array<std::uint32_t, 16>& dosPalette() {
     return p;
 }
 
-IndexedPicture drawScreen(const CellScreen& screen, const PsfFont& font, bool nineColumns) {
-    const Geometry g(screen, font, nineColumns);
+IndexedPicture drawScreen(const CellScreen& screen, const PsfFont& font, bool nineColumns, int maxRows) {
+    Geometry g(screen, font, nineColumns);
+    g.rows = std::min(g.rows, std::max(1, maxRows));
+    g.height = g.rows * g.cellHeight;
     IndexedPicture pic;
     pic.width = g.width;
     pic.height = g.height;

@@ -25,8 +25,9 @@ struct IndexedPicture {
 };
 
 // The picture of the screen: screen width x cell width pixels wide, rows x font height high (at
-// least one row). `nineColumns` widens 8-pixel glyphs to 9-pixel cells.
-IndexedPicture drawScreen(const CellScreen& screen, const PsfFont& font, bool nineColumns = false);
+// least one row, at most maxRows). `nineColumns` widens 8-pixel glyphs to 9-pixel cells.
+IndexedPicture drawScreen(const CellScreen& screen, const PsfFont& font, bool nineColumns = false,
+                          int maxRows = static_cast<int>(CellScreen::kMaxCells));
 
 // A PNG file (4-bit palette, zlib) of the picture.
 std::string encodePng(const IndexedPicture& picture);
