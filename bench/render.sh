@@ -39,17 +39,27 @@ sauce += struct.pack("<IBBHHHHBB", text_size, 1, 1, 80, 500, 0, 0, 0, 1) + b"IBM
 open(sys.argv[1], "wb").write(out + sauce)
 PY
 
-best() { # best wall time in ms of "$@", $rounds runs
-  local best=999999 t0 t1 ms
-  for _ in $(seq "$rounds"); do
-    t0=$(date +%s%N); "$@" >/dev/null 2>&1; t1=$(date +%s%N)
-    ms=$(( (t1 - t0) / 1000000 )); [ "$ms" -lt "$best" ] && best=$ms
-  done
-  echo "$best"
+# Best wall time and best CPU time (user + system) in ms over $rounds runs of "$@".
+best() {
+  python3 - "$rounds" "$@" <<'PY'
+import resource, subprocess, sys, time
+rounds, cmd = int(sys.argv[1]), sys.argv[2:]
+wall = cpu = float("inf")
+for _ in range(rounds):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    t0 = time.perf_counter()
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    t1 = time.perf_counter()
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    wall = min(wall, (t1 - t0) * 1000)
+    cpu = min(cpu, (after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime) * 1000)
+print(f"{wall:.0f} {cpu:.0f}")
+PY
 }
-ours=$(best "$cli" diz --file --png "$work/ours.png" "$work/art.ans")
-theirs=$(best ansilove -q -S -o "$work/theirs.png" "$work/art.ans")
-echo "500-line ANSI file ($(stat -c %s "$work/art.ans") bytes) to PNG, best of $rounds:"
-echo "  korvel-cli diz --png  ${ours} ms  ($(stat -c %s "$work/ours.png") bytes)"
-echo "  ansilove              ${theirs} ms  ($(stat -c %s "$work/theirs.png") bytes)"
-python3 -c "import sys; o,t=int(sys.argv[1]),int(sys.argv[2]); print('  ratio %.2fx' % (o/max(t,1)))" "$ours" "$theirs"
+read -r ours_wall ours_cpu < <(best "$cli" diz --file --png "$work/ours.png" "$work/art.ans")
+read -r theirs_wall theirs_cpu < <(best ansilove -q -S -o "$work/theirs.png" "$work/art.ans")
+echo "500-line ANSI file ($(stat -c %s "$work/art.ans") bytes) to PNG, best of $rounds (wall / CPU):"
+echo "  korvel-cli diz --png  ${ours_wall} ms / ${ours_cpu} ms  ($(stat -c %s "$work/ours.png") bytes)"
+echo "  ansilove              ${theirs_wall} ms / ${theirs_cpu} ms  ($(stat -c %s "$work/theirs.png") bytes)"
+python3 -c "import sys; a,b,c,d=map(float,sys.argv[1:]); print('  ratio wall %.2fx, CPU %.2fx' % (a/max(b,1), c/max(d,1)))" \
+  "$ours_wall" "$theirs_wall" "$ours_cpu" "$theirs_cpu"

@@ -9,6 +9,7 @@ namespace {
 constexpr char kEsc = 0x1B;
 constexpr char kEndOfFile = 0x1A;
 constexpr int kMaxParams = 16;
+constexpr long long kEraseBudget = 64ll << 20; // cells
 
 class Player {
 public:
@@ -140,8 +141,18 @@ private:
         }
     }
 
+    // Erasing costs what it touches; a text that erases more cells than kEraseBudget in all has
+    // its further erases skipped, so no input makes the screen slow to build.
+    bool spend(long long cells) {
+        erased_ += cells;
+        return erased_ <= kEraseBudget;
+    }
+
     void clearScreen(int mode) {
         const Cell blank = current(U' ');
+        const long long rows = std::max(0, s_.height() - (mode == 0 ? y_ : 0));
+        if (!spend(rows * s_.width()))
+            return;
         if (mode == 2) {
             s_.clearAll(blank);
             x_ = y_ = 0;
@@ -158,6 +169,8 @@ private:
 
     void clearLine(int mode) {
         const Cell blank = current(U' ');
+        if (!spend(s_.width()))
+            return;
         if (mode == 0)
             s_.clear(y_, x_, s_.width(), blank);
         else if (mode == 1)
@@ -206,6 +219,7 @@ private:
     bool ice_;
     CodePage page_;
     int x_ = 0, y_ = 0, savedX_ = 0, savedY_ = 0;
+    long long erased_ = 0;
     std::uint8_t fg_ = 7, bg_ = 0;
     bool bold_ = false, blink_ = false, reverse_ = false;
 };
