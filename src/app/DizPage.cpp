@@ -9,9 +9,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -83,13 +86,28 @@ TDizPage::TDizPage(QWidget* parent) : QWidget(parent) {
     LFile->setViewStyle(TMFileExplorer::vsSmallIcon);
     paneLayout->addWidget(LFile, 1);
 
-    // The description area: the editor, with the audio panels over it.
+    // The description area: the SAUCE fields over the editor or the drawn picture of an ANSI
+    // description, with the audio panels over all of it.
     Cornice = new QGroupBox(QStringLiteral("file_id.diz"), Splitter1);
     Cornice->setObjectName(QStringLiteral("Cornice"));
     auto* cl = new QGridLayout(Cornice);
     cl->setContentsMargins(4, 4, 4, 4);
     cl->setSpacing(2);
-    DIZEdit = new QPlainTextEdit(Cornice);
+    DIZArea = new QWidget(Cornice);
+    DIZArea->setObjectName(QStringLiteral("DIZArea"));
+    auto* al = new QVBoxLayout(DIZArea);
+    al->setContentsMargins(0, 0, 0, 0);
+    al->setSpacing(2);
+    LSauce = new QLabel(DIZArea);
+    LSauce->setObjectName(QStringLiteral("LSauce"));
+    LSauce->setTextFormat(Qt::PlainText);
+    LSauce->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LSauce->hide();
+    DIZStack = new QStackedWidget(DIZArea);
+    DIZStack->setObjectName(QStringLiteral("DIZStack"));
+    al->addWidget(LSauce);
+    al->addWidget(DIZStack, 1);
+    DIZEdit = new QPlainTextEdit(DIZStack);
     DIZEdit->setObjectName(QStringLiteral("DIZEdit"));
     DIZEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     DIZEdit->setWordWrapMode(QTextOption::NoWrap);
@@ -100,6 +118,17 @@ TDizPage::TDizPage(QWidget* parent) : QWidget(parent) {
     pal.setColor(QPalette::Text, QColor(0, 0, 128)); // navy
     pal.setColor(QPalette::Base, Qt::white);
     DIZEdit->setPalette(pal);
+    DIZPictureArea = new QScrollArea(DIZStack);
+    DIZPictureArea->setObjectName(QStringLiteral("DIZPictureArea"));
+    DIZPictureArea->setBackgroundRole(QPalette::Shadow);
+    DIZPicture = new QLabel;
+    DIZPicture->setObjectName(QStringLiteral("DIZPicture"));
+    DIZPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    DIZPictureArea->setWidget(DIZPicture);
+    DIZPictureArea->setWidgetResizable(false);
+    DIZStack->addWidget(DIZEdit);
+    DIZStack->addWidget(DIZPictureArea);
+    DIZStack->setCurrentWidget(DIZEdit);
     MP3Panel = new QTabWidget(Cornice);
     MP3Panel->setObjectName(QStringLiteral("MP3Panel"));
     TabV1 = new QWidget(MP3Panel);
@@ -112,7 +141,7 @@ TDizPage::TDizPage(QWidget* parent) : QWidget(parent) {
     MPanel = new QFrame(Cornice);
     MPanel->setObjectName(QStringLiteral("MPanel"));
     MPanel->hide();
-    cl->addWidget(DIZEdit, 0, 0);
+    cl->addWidget(DIZArea, 0, 0);
     cl->addWidget(MP3Panel, 0, 0); // the same cell: shown, it covers the editor
     cl->addWidget(MPanel, 1, 0);
     cl->setRowStretch(0, 1);

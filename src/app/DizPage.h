@@ -10,6 +10,9 @@ class QButtonGroup;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
+class QScrollArea;
+class QStackedWidget;
 class QMenu;
 class QPlainTextEdit;
 class QSplitter;
@@ -33,7 +36,12 @@ public:
     TMFileExplorer* LFile;
     QSplitter* Splitter1;
     QGroupBox* Cornice;
+    QWidget* DIZArea;         // LSauce over DIZStack
+    QLabel* LSauce;           // the SAUCE fields of the description, when it has a record
+    QStackedWidget* DIZStack; // DIZEdit, or the picture of an ANSI description
     QPlainTextEdit* DIZEdit;
+    QScrollArea* DIZPictureArea; // read-only picture of an ANSI description
+    QLabel* DIZPicture;
     QTabWidget* MP3Panel; // tag editors, filled by the audio page
     QWidget* TabV1;
     QWidget* TabV2;

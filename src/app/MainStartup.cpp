@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDialog>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -53,6 +54,9 @@ QAction* addItem(QMenu* menu, const char* name, const QString& text) {
 void TMain::buildMenus() {
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
+    M_ExportPicture = addItem(File1, "M_ExportPicture", QStringLiteral("Export &picture..."));
+    M_ExportText = addItem(File1, "M_ExportText", QStringLiteral("Export &text..."));
+    File1->addSeparator();
     Exit1 = addItem(File1, "Exit1", QStringLiteral("E&xit"));
     connect(Exit1, &QAction::triggered, this, &TMain::Exit1Click);
 
@@ -63,6 +67,15 @@ void TMain::buildMenus() {
     M_WW->setCheckable(true);
     Hiddenfiles1 = addItem(Options1, "Hiddenfiles1", QStringLiteral("Show &hidden files"));
     Hiddenfiles1->setCheckable(true);
+    Options1->addSeparator();
+    // The description view's items; the description area fills and handles them.
+    M_CodePage = Options1->addMenu(QStringLiteral("Code &page"));
+    M_CodePage->setObjectName(QStringLiteral("M_CodePage"));
+    M_DetectUtf8 = addItem(M_CodePage, "M_DetectUtf8", QStringLiteral("&Detect UTF-8"));
+    M_DetectUtf8->setCheckable(true);
+    M_DetectUtf8->setChecked(true);
+    M_RawText = addItem(Options1, "M_RawText", QStringLiteral("Show &raw text"));
+    M_RawText->setCheckable(true);
     Options1->addSeparator();
     Customfile1 = addItem(Options1, "Customfile1", QStringLiteral("&Custom file..."));
     Changelanguage1 = addItem(Options1, "Changelanguage1", QStringLiteral("Change &language..."));

@@ -147,9 +147,14 @@ public:
     QMenu* Options1;
     QMenu* Help1;
     QAction* Exit1;
+    QAction* M_ExportPicture; // the description as a PNG picture of the DOS screen
+    QAction* M_ExportText;    // the description as UTF-8 text
     QAction* M_Font;
     QAction* M_WW;
     QAction* Hiddenfiles1;
+    QMenu* M_CodePage;     // one checkable item per code page, then M_DetectUtf8
+    QAction* M_DetectUtf8; // read valid multi-byte UTF-8 as UTF-8 whatever the page
+    QAction* M_RawText;    // an ANSI description as its raw text, to edit it
     QAction* Customfile1;
     QAction* Changelanguage1;
     QAction* Cataloguefolder1;

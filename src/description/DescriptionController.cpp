@@ -4,6 +4,7 @@
 #include "app/ZipMain.h"
 #include "archive/ZipOptZ.h"
 #include "description/Cust_ext.h"
+#include "description/DescriptionDisplay.h"
 #include "description/DescriptionView.h"
 #include "platform/BytePath.h"
 #include "platform/EditingKeys.h"
@@ -34,7 +35,8 @@ QString escapeMnemonic(QString s) {
 
 } // namespace
 
-DescriptionController::DescriptionController(TMain& main) : QObject(&main), main_(main) {
+DescriptionController::DescriptionController(TMain& main)
+    : QObject(&main), main_(main), display_(new DescriptionDisplay(main)) {
     TDizPage* page = main.DIZPage;
     main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
     main.hooks.Embed = [this] { return Embed(main_.ShownFile, captionMember()); };
@@ -124,9 +126,8 @@ LookupRequest DescriptionController::lookupSettings(const QString& path) const {
 }
 
 void DescriptionController::ViewInfo(const QString& path) {
-    main_.DIZEdit->clear();
     const LookupResult r = lookUpDescriptionInArchive(lookupSettings(path));
-    setDescriptionBytes(main_.DIZEdit, r.text);
+    display_->showDescription(r.text);
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));
 }
@@ -155,8 +156,13 @@ void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
 
 bool DescriptionController::Embed(const QString& archive, const QString& member) {
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
-    last_ = embedDescription(pathBytes(archive), pathBytes(member), descriptionBytes(main_.DIZEdit), level,
-                             tempBase_);
+    const std::optional<std::string> bytes = display_->bytesToStore();
+    if (!bytes) {
+        last_ = EmbedOutcome{};
+        last_.status = EmbedOutcome::Status::TempFileFailed; // nothing tried: the edit stays unsaved
+        return false;
+    }
+    last_ = embedDescription(pathBytes(archive), pathBytes(member), *bytes, level, tempBase_);
     if (!last_.saved()) {
         const QString text = pathText(embedFailureText(last_, pathBytes(archive)));
         if (last_.status == EmbedOutcome::Status::OptionsRefused)

@@ -21,6 +21,7 @@ class QToolButton;
 namespace korvel {
 
 class TMain;
+class DescriptionDisplay;
 class TCustom_ext;
 class TFrmZipOpt;
 
@@ -53,11 +54,14 @@ public:
     void DIZEditKeyDown(QKeyEvent* key);
     void B_SaveClick();
     void B_viewClick();
-    // Stores the editor's bytes into `archive` as `member`; false only when the temporary text
-    // file could not be made (then nothing was tried and the caller must stop). Every failure
-    // has been told to the user; lastEmbed() says what happened.
+    // Stores the editor's bytes (in the code page they were read in, the SAUCE tail unchanged)
+    // into `archive` as `member`; false when the temporary text file could not be made or the
+    // text holds a character the code page lacks (then nothing was tried and the caller must
+    // stop). Every failure has been told to the user; lastEmbed() says what happened.
     bool Embed(const QString& archive, const QString& member);
     const EmbedOutcome& lastEmbed() const { return last_; }
+    // Code page, SAUCE fields, the picture of an ANSI description and the exports.
+    DescriptionDisplay& display() { return *display_; }
 
     // The member the caption of Cornice names (what a save writes), and setting it.
     QString captionMember() const;
@@ -76,6 +80,7 @@ private:
     TCustom_ext* custom_ = nullptr;
     std::filesystem::path tempBase_;
     EmbedOutcome last_;
+    DescriptionDisplay* display_;
     QPointer<QPlainTextEdit> editor_;
     QPointer<QToolButton> customButton_;
 };

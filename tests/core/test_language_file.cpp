@@ -70,9 +70,12 @@ private:
 
 // --- the table -------------------------------------------------------------------------------
 
+// The keys of the eleven original sections come first, in their reading order (with "Catalogue
+// folder..." among the menu items); the description view's keys follow in a section of their own.
 TEST(LanguageTable, ElevenSectionsNinetySixKeysInReadingOrder) {
     auto table = keyTable();
-    ASSERT_EQ(table.size(), 97u); // the 96 of the original vocabulary and "Catalogue folder..."
+    // the 96 of the original vocabulary, "Catalogue folder..." and the description view's five
+    ASSERT_EQ(table.size(), 96u + 1u + 5u);
     std::vector<std::string_view> sections;
     for (const Key& k : table)
         if (sections.empty() || sections.back() != k.section)
@@ -80,9 +83,11 @@ TEST(LanguageTable, ElevenSectionsNinetySixKeysInReadingOrder) {
     // Every section is one run of rows, in this order.
     EXPECT_EQ(sections, (std::vector<std::string_view>{"Buttons", "Menu", "Tabs", "Packer", "MP3",
                                                        "FileManager", "Zip options", "Unpacker",
-                                                       "Custom files", "Lang setup", "Dialogs"}));
+                                                       "Custom files", "Lang setup", "Dialogs",
+                                                       "Description"}));
     EXPECT_EQ(table.front().key, "view");
-    EXPECT_EQ(table.back().key, "File");
+    EXPECT_EQ(table[96].key, "File");
+    EXPECT_EQ(table.back().key, "RawText");
 }
 
 TEST(LanguageTable, KeysAndTargetsAreUnique) {

@@ -1,13 +1,22 @@
 #include "core/description/DescriptionText.h"
 
-#include "core/text/Cp437.h"
-
 #include <algorithm>
 #include <cstring>
 
 namespace korvel {
+namespace {
+
+std::string displayToDescriptionIn(std::u32string_view text, CodePage page, std::size_t* unmappable,
+                                   std::optional<char32_t>* firstMissing);
+
+} // namespace
 
 std::u32string descriptionToDisplay(std::string_view bytes) {
+    return descriptionToDisplay(bytes, CodePage::Cp437);
+}
+
+std::u32string descriptionToDisplay(std::string_view bytes, CodePage page) {
+    const char32_t loneCr = page == CodePage::Utf8 ? char32_t(0x240D) : kLoneCarriageReturn;
     std::u32string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -18,17 +27,32 @@ std::u32string descriptionToDisplay(std::string_view bytes) {
         } else if (b == '\n') {
             out.push_back(kLoneLineFeed);
         } else if (b == '\r') {
-            out.push_back(kLoneCarriageReturn);
+            out.push_back(loneCr);
         } else if (b == 0) {
             out.push_back(U' ');
         } else {
-            out.push_back(cp437::toUnicode(b));
+            out.push_back(decodeNext(page, bytes, i));
+            --i; // the loop steps past the character's last byte
         }
     }
     return out;
 }
 
 std::string displayToDescription(std::u32string_view text, std::size_t* unmappable) {
+    return displayToDescriptionIn(text, CodePage::Cp437, unmappable, nullptr);
+}
+
+std::string displayToDescription(std::u32string_view text, CodePage page,
+                                 std::optional<char32_t>* firstMissing) {
+    if (firstMissing)
+        firstMissing->reset();
+    return displayToDescriptionIn(text, page, nullptr, firstMissing);
+}
+
+namespace {
+
+std::string displayToDescriptionIn(std::u32string_view text, CodePage page, std::size_t* unmappable,
+                                   std::optional<char32_t>* firstMissing) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -40,16 +64,18 @@ std::string displayToDescription(std::u32string_view text, std::size_t* unmappab
             out += "\r\n";
         } else if (c == kLoneLineFeed) {
             out.push_back('\n');
-        } else if (auto b = cp437::fromUnicode(c)) {
-            out.push_back(static_cast<char>(*b));
-        } else {
+        } else if (!encodeChar(page, c, out)) {
             out.push_back('?');
             if (unmappable)
                 ++*unmappable;
+            if (firstMissing && !*firstMissing)
+                *firstMissing = c;
         }
     }
     return out;
 }
+
+} // namespace
 
 void PrintCapture::add(const char* piece, std::size_t length) {
     if (!piece || length == 0)

@@ -12,8 +12,11 @@
 // Readers of a Qt text document must take its raw text (QTextDocument::toRawText): the plain
 // text turns the no-break space (byte 0xFF) into a blank and the line separator into a line end.
 
+#include "core/render/CodePage.h"
+
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,11 +30,19 @@ inline constexpr char32_t kLoneCarriageReturn = 0x266A; // CR alone: its DOS gly
 
 // The editor's text for the bytes of a description.
 std::u32string descriptionToDisplay(std::string_view bytes);
+// The same in another code page (core/render/CodePage.h): the line ends as above, every other
+// character through the page's screen characters. In UTF-8 a lone CR is its control picture
+// (U+240D) instead of the eighth note, which UTF-8 text may hold for itself.
+std::u32string descriptionToDisplay(std::string_view bytes, CodePage page);
 
 // The bytes to store for the editor's text: every line end CR LF (a CR already before a line end
 // is not doubled), U+2028 LF, everything else through the code page 437 table. Characters the
 // code page lacks are stored as "?" and counted in *unmappable when it is given.
 std::string displayToDescription(std::u32string_view text, std::size_t* unmappable = nullptr);
+// The same for a code page; the first character the page lacks is given in *firstMissing (the
+// bytes then hold "?" for it and must not be stored).
+std::string displayToDescription(std::u32string_view text, CodePage page,
+                                 std::optional<char32_t>* firstMissing = nullptr);
 
 // Gathers what the unzip engine prints for one member. Each piece counts up to its first zero
 // byte (and never beyond the length it came with) and starts on a line of its own: when the

@@ -130,6 +130,11 @@ constexpr std::array Table{
     Key{"Dialogs", "Copying", "Confirm copy", special(Special::CopyPrompt)},
     Key{"Dialogs", "Moving", "Confirm move", special(Special::MovePrompt)},
     Key{"Dialogs", "File", "file(s)", special(Special::CountWord)},
+    Key{"Description", "ExportPicture", "Export picture...", control(Main, "M_ExportPicture")},
+    Key{"Description", "ExportText", "Export text...", control(Main, "M_ExportText")},
+    Key{"Description", "CodePage", "Code page", control(Main, "M_CodePage")},
+    Key{"Description", "DetectUtf8", "Detect UTF-8", control(Main, "M_DetectUtf8")},
+    Key{"Description", "RawText", "Show raw text", control(Main, "M_RawText")},
 };
 
 } // namespace
