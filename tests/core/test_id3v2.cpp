@@ -507,3 +507,225 @@ TEST(ID3v2Peers, APictureAddedByMutagenSurvivesOurSave) {
             " " + quote(f));
     EXPECT_EQ(out, "New title|image/png|3|cover|True|calm\n");
 }
+
+// ---- The frame model: every version, encodings written, frames kept ----
+
+namespace {
+
+// A frame of version 2.2: three-character id and a three-byte size.
+Bytes frame22(const std::string& id, const std::string& data) {
+    Bytes b(id.begin(), id.end());
+    for (int s = 16; s >= 0; s -= 8)
+        b.push_back(static_cast<std::uint8_t>(data.size() >> s));
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+// A frame of version 2.4: syncsafe size and the given flags.
+Bytes frame24(const std::string& id, const std::string& data, std::uint16_t flags = 0) {
+    Bytes b(id.begin(), id.end());
+    for (int s = 21; s >= 0; s -= 7)
+        b.push_back(static_cast<std::uint8_t>((data.size() >> s) & 0x7F));
+    b.push_back(static_cast<std::uint8_t>(flags >> 8));
+    b.push_back(static_cast<std::uint8_t>(flags));
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+std::string str(const Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
+
+} // namespace
+
+struct EncodingCase {
+    std::uint8_t version;
+    std::string title;    // UTF-8
+    std::string expected; // the frame data written
+};
+class EncodingWritten : public testing::TestWithParam<EncodingCase> {};
+TEST_P(EncodingWritten, Latin1WhenItFitsElseUtf16Or8) {
+    const EncodingCase& c = GetParam();
+    TempDir dir;
+    auto f = dir.file("enc.mp3");
+    writeBytes(f, cat(tag(c.version, {frame("TPE1", std::string("\0A", 2))}), audio()));
+    TID3v2 t;
+    ASSERT_TRUE(t.LoadTag(f));
+    t.SetTitle(c.title);
+    ASSERT_TRUE(t.WriteTag(f));
+    TID3v2 back;
+    ASSERT_TRUE(back.LoadTag(f));
+    EXPECT_EQ(back.MajorVersion(), c.version);
+    ASSERT_EQ(back.Frames().size(), 2u);
+    EXPECT_EQ(str(back.Frames()[1].Data), c.expected);
+    EXPECT_EQ(back.TitleField(), c.title);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Texts, EncodingWritten,
+    testing::Values(EncodingCase{3, "Caf\xC3\xA9", std::string("\0Caf\xE9", 5)},
+                    EncodingCase{4, "Caf\xC3\xA9", std::string("\0Caf\xE9", 5)},
+                    EncodingCase{3, "\xCE\xA9\xF0\x9F\x8E\xB5",
+                                 std::string("\x01\xFF\xFE\xA9\x03\x3C\xD8\xB5\xDF", 9)}, // Omega, a note
+                    EncodingCase{4, "\xCE\xA9\xF0\x9F\x8E\xB5", "\x03\xCE\xA9\xF0\x9F\x8E\xB5"}));
+
+TEST(ID3v2Frames, Version22BecomesVersion23WithEveryFrameConverted) {
+    TempDir dir;
+    auto f = dir.file("v22.mp3");
+    std::string png = "\x89PNG-bytes";
+    Bytes body = cat(cat(cat(frame22("TT2", std::string("\0Old", 4)), frame22("PIC", std::string("\0PNG\x03\0", 6) + png)),
+                         cat(frame22("COM", std::string("\0engiTunNORM\0 0A", 16)), frame22("COM", std::string("\0eng\0Main", 9)))),
+                     cat(frame22("TCO", std::string("\0(17)", 5)), frame22("CRM", "secret")));
+    Bytes file = {'I', 'D', '3', 2, 0, 0, 0, 0, 0, 0};
+    file[8] = static_cast<std::uint8_t>(body.size() >> 7);
+    file[9] = static_cast<std::uint8_t>(body.size() & 0x7F);
+    Bytes a = audio();
+    writeBytes(f, cat(cat(file, body), a));
+    TID3v2 t;
+    ASSERT_TRUE(t.LoadTag(f));
+    EXPECT_EQ(t.MajorVersion(), 2);
+    EXPECT_EQ(t.TitleField(), "Old");
+    EXPECT_EQ(t.CommentField(), "Main");
+    EXPECT_EQ(t.GenreField(), "Rock");
+    t.SetArtist("New");
+    ASSERT_TRUE(t.WriteTag(f));
+    TID3v2 back;
+    ASSERT_TRUE(back.LoadTag(f));
+    EXPECT_EQ(back.MajorVersion(), 3);
+    std::vector<std::string> ids;
+    for (const auto& fr : back.Frames())
+        ids.push_back(fr.Id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"TIT2", "APIC", "COMM", "COMM", "TCON", "XCRM", "TPE1"}));
+    EXPECT_EQ(str(back.Frames()[1].Data), std::string("\0image/png\0\x03\0", 13) + png);
+    EXPECT_EQ(str(back.Frames()[5].Data), "secret");
+    EXPECT_EQ(back.ArtistField(), "New");
+    EXPECT_EQ(back.CommentField(), "Main");
+    const Bytes now = readBytes(f);
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), now.end() - static_cast<std::ptrdiff_t>(a.size())));
+}
+
+TEST(ID3v2Frames, Version24FramesKeepTheirBytesFlagsAndFooter) {
+    TempDir dir;
+    auto f = dir.file("v24.mp3");
+    // Per-frame unsynchronisation with a data length indicator, a grouped frame, a compressed one.
+    Bytes unsynced = frame24("TALB", std::string("\0\0\0\x04\0\xFF\0\xE0x", 9), 0x0003);
+    Bytes grouped = frame24("TPE1", std::string("\x07\x03Grouped", 9), 0x0040);
+    Bytes compressed = frame24("TXXX", std::string("\0\0\0\x10xxxx", 8), 0x0009);
+    Bytes body = cat(cat(unsynced, grouped), compressed);
+    Bytes header = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, static_cast<std::uint8_t>(body.size())};
+    Bytes footer = header;
+    std::memcpy(footer.data(), "3DI", 3);
+    Bytes a = audio();
+    writeBytes(f, cat(cat(cat(header, body), footer), a));
+    TID3v2 t;
+    ASSERT_TRUE(t.LoadTag(f));
+    EXPECT_EQ(t.TagSize(), static_cast<std::int32_t>(20 + body.size()));
+    EXPECT_EQ(t.AlbumField(), "\xC3\xBF\xC3\xA0x");
+    EXPECT_EQ(t.ArtistField(), "Grouped");
+    t.SetTitle("T");
+    ASSERT_TRUE(t.WriteTag(f));
+    const Bytes now = readBytes(f);
+    // Header with the footer flag, the three frames byte for byte, the new title, the footer.
+    Bytes title = frame24("TIT2", std::string("\0T", 2));
+    Bytes expected = cat(cat(body, title), Bytes{});
+    ASSERT_GE(now.size(), 20 + expected.size());
+    EXPECT_EQ(now[5], 0x10);
+    EXPECT_EQ(Bytes(now.begin() + 10, now.begin() + 10 + static_cast<std::ptrdiff_t>(expected.size())), expected);
+    EXPECT_EQ(std::string(now.begin() + 10 + static_cast<std::ptrdiff_t>(expected.size()),
+                          now.begin() + 13 + static_cast<std::ptrdiff_t>(expected.size())),
+              "3DI");
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), now.end() - static_cast<std::ptrdiff_t>(a.size())));
+}
+
+TEST(ID3v2Frames, Version24WithPlainFrameSizesIsReadAndRepaired) {
+    // Some programs write 2.4 frame sizes as plain 32-bit numbers; a frame of 200 bytes shows it.
+    std::string text = "\x03" + std::string(199, 'a');
+    Bytes plain = frame("TIT2", text); // plain sizes, as in 2.3
+    Bytes next = frame("TPE1", std::string("\x03Z", 2));
+    TID3v2 t = parse(cat(tag(4, {plain, next}), audio()));
+    EXPECT_EQ(t.TagDamage(), TID3v2::Damage::None);
+    EXPECT_EQ(t.TitleField(), std::string(199, 'a'));
+    EXPECT_EQ(t.ArtistField(), "Z");
+}
+
+struct CommentCase {
+    const char* name;
+    std::vector<std::string> comments; // COMM frame data, in order
+    std::string shown;
+};
+class CommentShown : public testing::TestWithParam<CommentCase> {};
+TEST_P(CommentShown, FirstWithoutDescriptionElseFirst) {
+    std::vector<Bytes> frames;
+    for (const auto& c : GetParam().comments)
+        frames.push_back(frame("COMM", c));
+    EXPECT_EQ(parse(tag(3, frames)).CommentField(), GetParam().shown);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Frames, CommentShown,
+    testing::Values(CommentCase{"itunes_first",
+                                {std::string("\0engiTunNORM\0 0A 0B", 19), std::string("\0eng\0Main", 9),
+                                 std::string("\0engiTunSMPB\0 00", 16)},
+                                "Main"},
+                    CommentCase{"only_described", {std::string("\0engiTunNORM\0 0A", 16)}, "0A"},
+                    CommentCase{"utf16", {std::string("\x01" "eng\xFF\xFE\0\0\xFF\xFE\xA3\x03", 12), std::string("\0eng\0x", 6)}, "\xCE\xA3"},
+                    CommentCase{"none", {}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ID3v2Frames, AnEditedCommentKeepsItsLanguageAndTheOtherComments) {
+    TempDir dir;
+    auto f = dir.file("comm.mp3");
+    Bytes norm = frame("COMM", std::string("\0engiTunNORM\0 0A", 16));
+    Bytes smpb = frame("COMM", std::string("\0engiTunSMPB\0 00", 16));
+    writeBytes(f, cat(tag(3, {norm, frame("COMM", std::string("\0deu\0Alt", 8)), smpb}), audio()));
+    TID3v2 t;
+    ASSERT_TRUE(t.LoadTag(f));
+    t.SetComment("Neu");
+    ASSERT_TRUE(t.WriteTag(f));
+    TID3v2 back;
+    ASSERT_TRUE(back.LoadTag(f));
+    ASSERT_EQ(back.Frames().size(), 3u);
+    EXPECT_EQ(back.Frames()[0].Data, Bytes(norm.begin() + 10, norm.end()));
+    EXPECT_EQ(str(back.Frames()[1].Data), std::string("\0deu\0Neu", 8));
+    EXPECT_EQ(back.Frames()[2].Data, Bytes(smpb.begin() + 10, smpb.end()));
+    // Emptied: only that frame goes.
+    back.SetComment("");
+    ASSERT_TRUE(back.WriteTag(f));
+    ASSERT_TRUE(t.LoadTag(f));
+    EXPECT_EQ(t.Frames().size(), 2u);
+    EXPECT_EQ(t.CommentField(), "0A");
+}
+
+struct DamagedCase {
+    const char* name;
+    Bytes file;
+    TID3v2::Damage damage;
+};
+class DamagedTag : public testing::TestWithParam<DamagedCase> {};
+TEST_P(DamagedTag, IsNeverWrittenOver) {
+    TempDir dir;
+    auto f = dir.file("damaged.mp3");
+    writeBytes(f, GetParam().file);
+    TID3v2 t;
+    ASSERT_TRUE(t.LoadTag(f));
+    EXPECT_EQ(t.TagDamage(), GetParam().damage);
+    t.SetTitle("X");
+    EXPECT_FALSE(t.WriteTag(f));
+    EXPECT_EQ(t.LastDamage(), GetParam().damage);
+    EXPECT_FALSE(TID3v2::DamageText(t.LastDamage()).empty());
+    EXPECT_EQ(readBytes(f), GetParam().file);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Tags, DamagedTag,
+    testing::Values(
+        DamagedCase{"size_past_the_end",
+                    [] {
+                        Bytes b = tag(3, {frame("TIT2", std::string("\0T", 2))}, 100);
+                        b[7] = 0x7F;
+                        return cat(b, audio(300));
+                    }(),
+                    TID3v2::Damage::SizePastEnd},
+        DamagedCase{"frame_past_the_tag", cat(tag(3, {frame("TIT2", std::string("\0T", 2), 5000)}), audio()),
+                    TID3v2::Damage::DamagedFrames},
+        DamagedCase{"version_5", cat(tag(5, {frame("TIT2", std::string("\0T", 2))}), audio()),
+                    TID3v2::Damage::UnknownVersion},
+        DamagedCase{"compressed_2_2", cat(tag(2, {}, 20, 0x40), audio()), TID3v2::Damage::Unsupported}),
+    [](const auto& info) { return std::string(info.param.name); });

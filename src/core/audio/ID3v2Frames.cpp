@@ -30,17 +30,25 @@ std::uint32_t syncsafe(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2] & 0x7F) << 7 | (p[3] & 0x7F);
 }
 
+// Reads frames; `clean` tells whether the walk ended at the body's end or at zero padding.
 ID3v2FrameList readFrames(std::uint8_t version, std::span<const std::uint8_t> body, bool plainSizes,
-                          bool tagUnsynchronised) {
+                          bool tagUnsynchronised, bool& clean) {
     ID3v2FrameList list;
+    clean = true;
     const std::size_t idSize = version == 2 ? 3 : 4;
     const std::size_t headerSize = version == 2 ? 6 : 10;
     std::size_t pos = 0;
     while (pos + headerSize <= body.size()) {
         const std::uint8_t* h = body.data() + pos;
         std::string id(reinterpret_cast<const char*>(h), idSize);
-        if (!IsFrameId(id, version))
+        if (!IsFrameId(id, version)) {
+            clean = h[0] == 0;
             break; // padding
+        }
+        if (version == 4 && !plainSizes && ((h[4] | h[5] | h[6] | h[7]) & 0x80)) {
+            list.Damaged = true; // no syncsafe size
+            break;
+        }
         std::uint32_t size = version == 2                  ? bigEndian(h + 3, 3)
                              : version == 4 && !plainSizes ? syncsafe(h + 4)
                                                            : bigEndian(h + 4, 4);
@@ -99,10 +107,12 @@ std::vector<std::uint8_t> Resynchronise(std::span<const std::uint8_t> bytes) {
 }
 
 ID3v2FrameList ReadFrames(std::uint8_t version, std::span<const std::uint8_t> body, bool tagUnsynchronised) {
-    ID3v2FrameList list = readFrames(version, body, false, tagUnsynchronised);
-    if (version == 4 && list.Damaged) {
-        ID3v2FrameList plain = readFrames(version, body, true, tagUnsynchronised);
-        if (!plain.Damaged)
+    bool clean = true;
+    ID3v2FrameList list = readFrames(version, body, false, tagUnsynchronised, clean);
+    if (version == 4 && (list.Damaged || !clean)) {
+        bool plainClean = true;
+        ID3v2FrameList plain = readFrames(version, body, true, tagUnsynchronised, plainClean);
+        if (!plain.Damaged && plainClean)
             return plain;
     }
     return list;
