@@ -294,12 +294,12 @@ void TAudioPage::ViewMP3(const QString& file) {
 }
 
 std::array<QString, 6> TAudioPage::v1Texts() const {
-    return {MP_title->text(),  MP_artist->text(),        MP_album->text(),
-            MP_year->text(),   CB_Genre->currentText(), MP_comment->text()};
+    return {MP_title->text(), MP_artist->text(),       MP_album->text(),
+            MP_year->text(),  CB_Genre->currentText(), MP_comment->text()};
 }
 
 std::array<QString, 6> TAudioPage::v2Texts() const {
-    return {MP_Title2->text(), MP_artist2->text(),        MP_Album2->text(),
+    return {MP_Title2->text(), MP_artist2->text(),       MP_Album2->text(),
             MP_Year2->text(),  CB_genre2->currentText(), M_Comment->toPlainText()};
 }
 

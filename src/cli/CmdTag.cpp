@@ -25,7 +25,8 @@ int runTag(const Args& args) {
     std::string file;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto field = a.size() > 2 && a.starts_with("--") ? TagFieldNamed(std::string_view(a).substr(2)) : std::nullopt;
+        auto field =
+            a.size() > 2 && a.starts_with("--") ? TagFieldNamed(std::string_view(a).substr(2)) : std::nullopt;
         if (a == "--v1") {
             v1 = true;
         } else if (a == "--v2") {
@@ -56,7 +57,8 @@ int runTag(const Args& args) {
     TagSaveResult saved;
     if (read1 && read2) {
         if (v1 && !ApplyEdits(edits, tag1))
-            std::fprintf(stderr, "korvel-cli tag: characters outside ISO-8859-1 became '?' in the ID3v1 tag\n");
+            std::fprintf(stderr,
+                         "korvel-cli tag: characters outside ISO-8859-1 became '?' in the ID3v1 tag\n");
         if (v2)
             ApplyEdits(edits, tag2);
         saved = SaveTags(file, v1 ? &tag1 : nullptr, v2 ? &tag2 : nullptr);

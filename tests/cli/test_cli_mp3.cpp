@@ -43,8 +43,7 @@ TEST(CliMp3, PrintsTheSevenTextsThenBothTags) {
                            "MPEG Type: MPEG 1 Layer III\n";
     EXPECT_EQ(out.substr(0, expected.size()), expected) << out;
     // Constant bit rate with LAME's "Info" header: the duration follows from its frame count.
-    EXPECT_NE(out.find("\nDuration: 3.0 sec.\nMode: Joint Stereo\nEncoder: "), std::string::npos)
-        << out;
+    EXPECT_NE(out.find("\nDuration: 3.0 sec.\nMode: Joint Stereo\nEncoder: "), std::string::npos) << out;
     EXPECT_NE(out.find("\nID3v1: none\nID3v2: none\n"), std::string::npos) << out;
 }
 
@@ -176,8 +175,10 @@ std::string py(const std::string& body) {
 std::vector<PeerCase> peerCases() {
     const std::string greek = "Τίτλος Заголовок 标题";
     std::vector<PeerCase> cases = {
-        {"mutagen 2.3", py("rich(sys.argv[1], 3)"), "(2, 3)", "(2, 3)", greek, "Исполнитель", "Главный комментарий"},
-        {"mutagen 2.4", py("rich(sys.argv[1], 4)"), "(2, 4)", "(2, 4)", greek, "Исполнитель", "Главный комментарий"},
+        {"mutagen 2.3", py("rich(sys.argv[1], 3)"), "(2, 3)", "(2, 3)", greek, "Исполнитель",
+         "Главный комментарий"},
+        {"mutagen 2.4", py("rich(sys.argv[1], 4)"), "(2, 4)", "(2, 4)", greek, "Исполнитель",
+         "Главный комментарий"},
         {"mid3v2", "mid3v2 -t 'Ελληνικά' -a 'Artist' -c 'first' -c 'iTunNORM:norm' --TXXX 'mood:calm' \"$F\"",
          "(2, 4)", "(2, 4)", "Ελληνικά", "Artist", "first"},
         {"id3v2", "id3v2 -2 -t 'Plain' -a 'Artist' -c 'A comment' -T 4/9 -g 17 --TXXX 'k:v' \"$F\"", "(2, 3)",
@@ -213,18 +214,21 @@ std::vector<PeerCase> peerCases() {
             "  ('PIC', b'\\x00PNG\\x03cover\\x00' + png()), ('ULT', b'\\x00eng\\x00words'),\n"
             "  ('TXX', b'\\x00mood\\x00calm'), ('TCO', b'(17)')])\n"
             "d = open(sys.argv[1], 'rb').read()\n"
-            "open(sys.argv[1], 'wb').write(b'ID3\\x02\\x00\\x00' + syncsafe(len(body) + 64) + body + bytes(64) + d)"),
+            "open(sys.argv[1], 'wb').write(b'ID3\\x02\\x00\\x00' + syncsafe(len(body) + 64) + body + "
+            "bytes(64) + d)"),
          "(2, 2)", "(2, 3)", "Τίτλος", "Artist 2.2", "Comment 2.2"},
     };
     if (haveTool("eyeD3"))
-        cases.push_back({"eyeD3 2.3",
-                         py("open(sys.argv[1] + '.png', 'wb').write(png())") +
-                             " && eyeD3 -Q --to-v2.3 -t 'Κείμενο' -a 'Художник' -c 'Main' --add-comment 'x:iTunNORM' "
-                             "--user-text-frame 'mood:calm' --add-image \"$F.png:FRONT_COVER\" \"$F\" >/dev/null",
-                         "(2, 3)", "(2, 3)", "Κείμενο", "Художник", "Main"});
+        cases.push_back(
+            {"eyeD3 2.3",
+             py("open(sys.argv[1] + '.png', 'wb').write(png())") +
+                 " && eyeD3 -Q --to-v2.3 -t 'Κείμενο' -a 'Художник' -c 'Main' --add-comment 'x:iTunNORM' "
+                 "--user-text-frame 'mood:calm' --add-image \"$F.png:FRONT_COVER\" \"$F\" >/dev/null",
+             "(2, 3)", "(2, 3)", "Κείμενο", "Художник", "Main"});
     if (haveTool("kid3-cli"))
         cases.push_back({"kid3-cli",
-                         "kid3-cli -c 'set title \"日本語のタイトル\"' -c 'set artist \"Artist\"' -c 'set comment \"Note\"' "
+                         "kid3-cli -c 'set title \"日本語のタイトル\"' -c 'set artist \"Artist\"' -c 'set "
+                         "comment \"Note\"' "
                          "-c 'set album \"Ünïcödé\"' \"$F\" >/dev/null",
                          "(2, 3)", "(2, 3)", "日本語のタイトル", "Artist", "Note"});
     return cases;
@@ -268,7 +272,8 @@ TEST_P(CliTagPeers, ATitleSaveKeepsEveryOtherFrameAndTheAudio) {
     // The audio is unchanged behind the new tag.
     const Bytes now = readBytes(mp3);
     ASSERT_GE(now.size(), audio.size());
-    EXPECT_TRUE(std::equal(audio.begin(), audio.end(), now.end() - static_cast<std::ptrdiff_t>(audio.size())));
+    EXPECT_TRUE(
+        std::equal(audio.begin(), audio.end(), now.end() - static_cast<std::ptrdiff_t>(audio.size())));
     // Saving the same title again changes nothing.
     cli("tag --v2 --title X " + quote(mp3), &status);
     EXPECT_EQ(readBytes(mp3), now);
@@ -309,9 +314,11 @@ TEST_P(CliTagDamaged, ADamagedTagIsNeverStackedOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tags, CliTagDamaged,
-    testing::Values(DamagedCase{"size_past_the_end", "h, b, r = split(sys.argv[1])\njoin(sys.argv[1], h, b, b'')\n"
-                                                     "d = open(sys.argv[1], 'rb').read()\n"
-                                                     "open(sys.argv[1], 'wb').write(d[:len(d) // 2])"},
-                    DamagedCase{"frame_past_the_tag", "h, b, r = split(sys.argv[1])\nb = b.rstrip(b'\\0')\n"
-                                                      "join(sys.argv[1], h, b + b'TXXX\\x00\\x01\\x00\\x00\\x00\\x00k', r)"}),
+    testing::Values(DamagedCase{"size_past_the_end",
+                                "h, b, r = split(sys.argv[1])\njoin(sys.argv[1], h, b, b'')\n"
+                                "d = open(sys.argv[1], 'rb').read()\n"
+                                "open(sys.argv[1], 'wb').write(d[:len(d) // 2])"},
+                    DamagedCase{"frame_past_the_tag",
+                                "h, b, r = split(sys.argv[1])\nb = b.rstrip(b'\\0')\n"
+                                "join(sys.argv[1], h, b + b'TXXX\\x00\\x01\\x00\\x00\\x00\\x00k', r)"}),
     [](const testing::TestParamInfo<DamagedCase>& info) { return std::string(info.param.name); });

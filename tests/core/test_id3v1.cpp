@@ -304,24 +304,27 @@ TEST_P(Trailers, TheBlockBeforeThemIsFoundAndWrittenInPlace) {
     expected.insert(expected.end(), GetParam().trailer.begin(), GetParam().trailer.end());
     EXPECT_EQ(now, expected);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Files, Trailers,
-    testing::Values(TrailerCase{"nothing", {}},
-                    TrailerCase{"ape_tag",
-                                [] {
-                                    Bytes footer(32, 0);
-                                    std::memcpy(footer.data(), "APETAGEX", 8);
-                                    footer[8] = 0xD0;
-                                    footer[9] = 0x07;
-                                    footer[12] = 32 + 20; // one item of 20 bytes and the footer
-                                    Bytes item(20, 'i');
-                                    item.insert(item.end(), footer.begin(), footer.end());
-                                    return item;
-                                }()},
-                    TrailerCase{"appended_id3v2", [] {
-                                    Bytes b = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 5, 1, 2, 3, 4, 5};
-                                    Bytes foot = {'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 5};
-                                    b.insert(b.end(), foot.begin(), foot.end());
-                                    return b;
-                                }()}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, Trailers,
+                         testing::Values(TrailerCase{"nothing", {}},
+                                         TrailerCase{"ape_tag",
+                                                     [] {
+                                                         Bytes footer(32, 0);
+                                                         std::memcpy(footer.data(), "APETAGEX", 8);
+                                                         footer[8] = 0xD0;
+                                                         footer[9] = 0x07;
+                                                         footer[12] =
+                                                             32 + 20; // one item of 20 bytes and the footer
+                                                         Bytes item(20, 'i');
+                                                         item.insert(item.end(), footer.begin(),
+                                                                     footer.end());
+                                                         return item;
+                                                     }()},
+                                         TrailerCase{"appended_id3v2",
+                                                     [] {
+                                                         Bytes b = {'I', 'D', '3', 4, 0, 0x10, 0, 0,
+                                                                    0,   5,   1,   2, 3, 4,    5};
+                                                         Bytes foot = {'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 5};
+                                                         b.insert(b.end(), foot.begin(), foot.end());
+                                                         return b;
+                                                     }()}),
+                         [](const auto& info) { return std::string(info.param.name); });

@@ -98,11 +98,12 @@ TEST_P(StripGenreCode, NamesTheGenreOfCodesNumbersAndTexts) {
     EXPECT_EQ(TID3v2::StripGenreCode(GetParam().text), GetParam().genre);
 }
 INSTANTIATE_TEST_SUITE_P(Texts, StripGenreCode,
-                         testing::Values(GenreCase{"(17)", "Rock"}, GenreCase{"(17)Rock", "Rock"}, GenreCase{"17", "Rock"},
-                                         GenreCase{"Rock", "Rock"}, GenreCase{"Rock (live)", "Rock (live)"},
-                                         GenreCase{"  Pop\t", "Pop"}, GenreCase{"(1)(2)Jazz", "Jazz"},
-                                         GenreCase{"(RX)", "Remix"}, GenreCase{"((Live))", "(Live))"},
-                                         GenreCase{"200", "200"}, GenreCase{"(17", "(17"}, GenreCase{"", ""}));
+                         testing::Values(GenreCase{"(17)", "Rock"}, GenreCase{"(17)Rock", "Rock"},
+                                         GenreCase{"17", "Rock"}, GenreCase{"Rock", "Rock"},
+                                         GenreCase{"Rock (live)", "Rock (live)"}, GenreCase{"  Pop\t", "Pop"},
+                                         GenreCase{"(1)(2)Jazz", "Jazz"}, GenreCase{"(RX)", "Remix"},
+                                         GenreCase{"((Live))", "(Live))"}, GenreCase{"200", "200"},
+                                         GenreCase{"(17", "(17"}, GenreCase{"", ""}));
 
 TEST(ID3v2Header, SizeIsFourSevenBitGroupsPlusTheHeader) {
     std::array<std::uint8_t, 10> h = {'I', 'D', '3', 3, 0, 0, 0x01, 0x02, 0x03, 0x04};
@@ -572,9 +573,11 @@ TEST(ID3v2Frames, Version22BecomesVersion23WithEveryFrameConverted) {
     TempDir dir;
     auto f = dir.file("v22.mp3");
     std::string png = "\x89PNG-bytes";
-    Bytes body = cat(cat(cat(frame22("TT2", std::string("\0Old", 4)), frame22("PIC", std::string("\0PNG\x03\0", 6) + png)),
-                         cat(frame22("COM", std::string("\0engiTunNORM\0 0A", 16)), frame22("COM", std::string("\0eng\0Main", 9)))),
-                     cat(frame22("TCO", std::string("\0(17)", 5)), frame22("CRM", "secret")));
+    Bytes body = cat(
+        cat(cat(frame22("TT2", std::string("\0Old", 4)), frame22("PIC", std::string("\0PNG\x03\0", 6) + png)),
+            cat(frame22("COM", std::string("\0engiTunNORM\0 0A", 16)),
+                frame22("COM", std::string("\0eng\0Main", 9)))),
+        cat(frame22("TCO", std::string("\0(17)", 5)), frame22("CRM", "secret")));
     Bytes file = {'I', 'D', '3', 2, 0, 0, 0, 0, 0, 0};
     file[8] = static_cast<std::uint8_t>(body.size() >> 7);
     file[9] = static_cast<std::uint8_t>(body.size() & 0x7F);
@@ -629,7 +632,8 @@ TEST(ID3v2Frames, Version24FramesKeepTheirBytesFlagsAndFooter) {
     Bytes expected = cat(cat(body, title), Bytes{});
     ASSERT_GE(now.size(), 20 + expected.size());
     EXPECT_EQ(now[5], 0x10);
-    EXPECT_EQ(Bytes(now.begin() + 10, now.begin() + 10 + static_cast<std::ptrdiff_t>(expected.size())), expected);
+    EXPECT_EQ(Bytes(now.begin() + 10, now.begin() + 10 + static_cast<std::ptrdiff_t>(expected.size())),
+              expected);
     EXPECT_EQ(std::string(now.begin() + 10 + static_cast<std::ptrdiff_t>(expected.size()),
                           now.begin() + 13 + static_cast<std::ptrdiff_t>(expected.size())),
               "3DI");
@@ -666,7 +670,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  std::string("\0engiTunSMPB\0 00", 16)},
                                 "Main"},
                     CommentCase{"only_described", {std::string("\0engiTunNORM\0 0A", 16)}, "0A"},
-                    CommentCase{"utf16", {std::string("\x01" "eng\xFF\xFE\0\0\xFF\xFE\xA3\x03", 12), std::string("\0eng\0x", 6)}, "\xCE\xA3"},
+                    CommentCase{"utf16",
+                                {std::string("\x01"
+                                             "eng\xFF\xFE\0\0\xFF\xFE\xA3\x03",
+                                             12),
+                                 std::string("\0eng\0x", 6)},
+                                "\xCE\xA3"},
                     CommentCase{"none", {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -67,12 +67,12 @@ TEST_P(GenreOf, NamesAndNumbersForBothFormats) {
     EXPECT_EQ(V1GenreOf(GetParam().text), GetParam().v1);
     EXPECT_EQ(V2GenreOf(GetParam().text), GetParam().v2);
 }
-INSTANTIATE_TEST_SUITE_P(Texts, GenreOf,
-                         testing::Values(GenreCase{"Rock", 17, "Rock"}, GenreCase{"hard rock", 79, "Hard Rock"},
-                                         GenreCase{"17", 17, "Rock"}, GenreCase{"", 255, ""},
-                                         GenreCase{"255", 255, ""}, GenreCase{"200", 200, "200"},
-                                         GenreCase{"Not a genre", 254, "Not a genre"},
-                                         GenreCase{"\xCE\xA1\xCE\xBF\xCE\xBA", 254, "\xCE\xA1\xCE\xBF\xCE\xBA"}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, GenreOf,
+    testing::Values(GenreCase{"Rock", 17, "Rock"}, GenreCase{"hard rock", 79, "Hard Rock"},
+                    GenreCase{"17", 17, "Rock"}, GenreCase{"", 255, ""}, GenreCase{"255", 255, ""},
+                    GenreCase{"200", 200, "200"}, GenreCase{"Not a genre", 254, "Not a genre"},
+                    GenreCase{"\xCE\xA1\xCE\xBF\xCE\xBA", 254, "\xCE\xA1\xCE\xBF\xCE\xBA"}));
 
 TEST(TagEdits, FieldNamesAndWhereTheTextsGo) {
     EXPECT_EQ(TagFieldNamed("title"), TagField::Title);
@@ -122,7 +122,8 @@ TEST_P(SaveBoth, OneTagOfEachInOneStep) {
     // One TAG block, right before the trailer; the audio between the tags untouched.
     ASSERT_GE(b1.TagOffset(), 0);
     EXPECT_EQ(static_cast<std::size_t>(b1.TagOffset()) + 128 + c.trailer.size(), now.size());
-    EXPECT_TRUE(std::equal(c.trailer.begin(), c.trailer.end(), now.end() - static_cast<std::ptrdiff_t>(c.trailer.size())));
+    EXPECT_TRUE(std::equal(c.trailer.begin(), c.trailer.end(),
+                           now.end() - static_cast<std::ptrdiff_t>(c.trailer.size())));
     const Bytes a = audio();
     EXPECT_TRUE(std::equal(a.begin(), a.end(), now.begin() + b2.TagSize()));
     EXPECT_EQ(b2.TagSize() + static_cast<std::int64_t>(a.size()), b1.TagOffset());
@@ -131,9 +132,11 @@ TEST_P(SaveBoth, OneTagOfEachInOneStep) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Files, SaveBoth,
-    testing::Values(SaveCase{"untagged", audio(), {}}, SaveCase{"v1_at_the_end", cat(audio(), v1Block("Old")), {}},
+    testing::Values(SaveCase{"untagged", audio(), {}},
+                    SaveCase{"v1_at_the_end", cat(audio(), v1Block("Old")), {}},
                     SaveCase{"v1_before_an_ape_tag", cat(cat(audio(), v1Block("Old")), apeTag()), apeTag()},
-                    SaveCase{"v1_before_an_appended_v2", cat(cat(audio(), v1Block("Old")), appendedV2()), appendedV2()}),
+                    SaveCase{"v1_before_an_appended_v2", cat(cat(audio(), v1Block("Old")), appendedV2()),
+                             appendedV2()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SaveBoth, NeitherWhenOneCannotBeWritten) {

@@ -96,10 +96,12 @@ bool ReplaceFileHead(const std::string& fileName, std::span<const std::uint8_t> 
 }
 
 // Copies the bytes from to to of one file onto the end of another.
-static bool copyRange(int in, int out, std::int64_t from, std::int64_t to, std::vector<std::uint8_t>& buffer) {
+static bool copyRange(int in, int out, std::int64_t from, std::int64_t to,
+                      std::vector<std::uint8_t>& buffer) {
     std::int64_t pos = from;
     while (pos < to) {
-        auto want = static_cast<std::size_t>(std::min<std::int64_t>(to - pos, static_cast<std::int64_t>(buffer.size())));
+        auto want = static_cast<std::size_t>(
+            std::min<std::int64_t>(to - pos, static_cast<std::int64_t>(buffer.size())));
         std::int64_t n = preadFull(in, pos, std::span<std::uint8_t>(buffer.data(), want));
         if (n <= 0 || !writeAll(out, buffer.data(), static_cast<std::size_t>(n)))
             return false;
@@ -108,7 +110,8 @@ static bool copyRange(int in, int out, std::int64_t from, std::int64_t to, std::
     return true;
 }
 
-bool RewriteFile(const std::string& fileName, const std::vector<FilePiece>& pieces, std::int64_t expectedSize) {
+bool RewriteFile(const std::string& fileName, const std::vector<FilePiece>& pieces,
+                 std::int64_t expectedSize) {
     // Rewrite the file a link points to, not the link.
     char resolved[PATH_MAX];
     if (!::realpath(fileName.c_str(), resolved))

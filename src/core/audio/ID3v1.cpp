@@ -264,14 +264,20 @@ static std::int64_t findBlock(ByteSource& source, std::int64_t end, TID3v1::Bloc
         std::int64_t size = 0;
         if (std::memcmp(block.data() + 96, "APETAGEX", 8) == 0) {
             auto le32 = [&](std::size_t at) {
-                return static_cast<std::uint32_t>(block[at]) | static_cast<std::uint32_t>(block[at + 1]) << 8 |
-                       static_cast<std::uint32_t>(block[at + 2]) << 16 | static_cast<std::uint32_t>(block[at + 3]) << 24;
+                return static_cast<std::uint32_t>(block[at]) |
+                       static_cast<std::uint32_t>(block[at + 1]) << 8 |
+                       static_cast<std::uint32_t>(block[at + 2]) << 16 |
+                       static_cast<std::uint32_t>(block[at + 3]) << 24;
             };
-            size = le32(96 + 12) + ((le32(96 + 20) & 0x80000000u) ? 32 : 0); // footer included, header if flagged
+            size = le32(96 + 12) +
+                   ((le32(96 + 20) & 0x80000000u) ? 32 : 0); // footer included, header if flagged
             if (size < 32)
                 return -1;
-        } else if (std::memcmp(block.data() + 118, "3DI", 3) == 0 && (block[124] | block[125] | block[126] | block[127]) < 0x80) {
-            size = (static_cast<std::int64_t>(block[124]) << 21 | block[125] << 14 | block[126] << 7 | block[127]) + 20;
+        } else if (std::memcmp(block.data() + 118, "3DI", 3) == 0 &&
+                   (block[124] | block[125] | block[126] | block[127]) < 0x80) {
+            size = (static_cast<std::int64_t>(block[124]) << 21 | block[125] << 14 | block[126] << 7 |
+                    block[127]) +
+                   20;
         } else {
             return -1;
         }
@@ -288,7 +294,8 @@ std::int64_t TID3v1::FindTagOffset(ByteSource& source) {
     Block block{};
     std::int64_t size = source.Size();
     if (size < static_cast<std::int64_t>(BlockSize) ||
-        source.ReadAt(size - static_cast<std::int64_t>(BlockSize), block) != static_cast<std::int64_t>(BlockSize))
+        source.ReadAt(size - static_cast<std::int64_t>(BlockSize), block) !=
+            static_cast<std::int64_t>(BlockSize))
         return -1;
     return findBlock(source, size, block);
 }
@@ -299,7 +306,8 @@ bool TID3v1::LoadTag(ByteSource& source) {
     if (size < static_cast<std::int64_t>(BlockSize))
         return false;
     Block block{};
-    if (source.ReadAt(size - static_cast<std::int64_t>(BlockSize), block) != static_cast<std::int64_t>(BlockSize))
+    if (source.ReadAt(size - static_cast<std::int64_t>(BlockSize), block) !=
+        static_cast<std::int64_t>(BlockSize))
         return false;
     std::int64_t at = findBlock(source, size, block);
     if (at >= 0 && at != size - static_cast<std::int64_t>(BlockSize) &&
@@ -374,7 +382,8 @@ bool TID3v1::StripTag(const std::string& fileName) const {
     if (at < 0)
         return true;
     if (at + static_cast<std::int64_t>(BlockSize) != size) // a trailer follows: cut the block out
-        return RewriteFile(fileName, {FilePiece::Old(0, at), FilePiece::Old(at + static_cast<std::int64_t>(BlockSize))},
+        return RewriteFile(fileName,
+                           {FilePiece::Old(0, at), FilePiece::Old(at + static_cast<std::int64_t>(BlockSize))},
                            size);
     off_t now = 0;
     int fd = openForWriting(fileName, now);
@@ -382,7 +391,8 @@ bool TID3v1::StripTag(const std::string& fileName) const {
         return false;
     Block block{};
     bool ok = now == size &&
-              ::pread(fd, block.data(), block.size(), static_cast<off_t>(at)) == static_cast<ssize_t>(block.size()) &&
+              ::pread(fd, block.data(), block.size(), static_cast<off_t>(at)) ==
+                  static_cast<ssize_t>(block.size()) &&
               std::memcmp(block.data(), "TAG", 3) == 0 && ::ftruncate(fd, static_cast<off_t>(at)) == 0;
     ok = ::close(fd) == 0 && ok;
     return ok;

@@ -1,7 +1,7 @@
 #pragma once
-// The ID3v1 tag: the fixed 128-byte block at the very end of an MP3 file ("TAG", title, artist,
-// album, year, comment, in version 1.1 a track number, and a genre byte), and the genre names
-// shared by both tag editors.
+// The ID3v1 tag: the fixed 128-byte block at the end of an MP3 file ("TAG", title, artist, album,
+// year, comment, in version 1.1 a track number, and a genre byte), before any APE tag or appended
+// ID3v2 tag other programs put behind it; and the genre names shared by both tag editors.
 
 #include "core/audio/ByteSource.h"
 
@@ -38,8 +38,8 @@ public:
     // not it holds a tag; false when it cannot be read or is shorter than 128 bytes.
     bool LoadTag(const std::string& fileName);
     bool LoadTag(ByteSource& source);
-    // Replaces the file's tag (or adds one) with the fields. True only when the file ends with the
-    // new block; on failure the file keeps its old length and contents.
+    // Replaces the file's tag where it lies (or adds one at the end) with the fields. True only when
+    // the new block was written; on failure the file keeps its old length and contents.
     bool WriteTag(const std::string& fileName) const;
     // Removes the file's tag if it has one. True when the file could be read and any tag was cut off.
     bool StripTag(const std::string& fileName) const;

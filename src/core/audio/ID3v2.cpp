@@ -110,8 +110,8 @@ std::int64_t TID3v2::TotalTagSize(std::span<const std::uint8_t, HeaderSize> h, s
     return size > fileSize ? 0 : size;
 }
 
-std::array<std::uint8_t, TID3v2::HeaderSize> TID3v2::BuildTagHeader(std::uint32_t framesSize, std::uint8_t version,
-                                                                    std::uint8_t flags) {
+std::array<std::uint8_t, TID3v2::HeaderSize>
+TID3v2::BuildTagHeader(std::uint32_t framesSize, std::uint8_t version, std::uint8_t flags) {
     return {'I',
             'D',
             '3',
@@ -162,7 +162,8 @@ std::string TID3v2::StripGenreCode(std::string_view text) {
         return std::string(code);
     };
     // A bare number: a genre of the list.
-    if (!t.empty() && t.size() <= 3 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (!t.empty() && t.size() <= 3 &&
+        std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return nameOf(t);
     // Codes in parentheses, then an optional refinement; "((" starts a text that begins with "(".
     std::string firstCode;
@@ -233,7 +234,8 @@ void TID3v2::readFields() {
             continue;
         }
         for (std::string_view id : idsOf(s, version)) {
-            auto it = std::find_if(frames_.begin(), frames_.end(), [&](const ID3v2Frame& f) { return f.Id == id; });
+            auto it =
+                std::find_if(frames_.begin(), frames_.end(), [&](const ID3v2Frame& f) { return f.Id == id; });
             if (it == frames_.end())
                 continue;
             slotFrame_[s] = static_cast<int>(it - frames_.begin());
@@ -274,7 +276,8 @@ void TID3v2::LoadFromBytes(std::span<const std::uint8_t> bytes, std::int64_t fil
         damage_ = Damage::SizePastEnd; // the frames the file holds are still shown
 
     std::int64_t bodyEnd = declaredSize_ - (hasFooter(header) ? static_cast<std::int64_t>(HeaderSize) : 0);
-    auto end = static_cast<std::size_t>(std::min<std::int64_t>(bodyEnd, static_cast<std::int64_t>(bytes.size())));
+    auto end =
+        static_cast<std::size_t>(std::min<std::int64_t>(bodyEnd, static_cast<std::int64_t>(bytes.size())));
     std::span<const std::uint8_t> body = bytes.subspan(HeaderSize, end - HeaderSize);
     std::vector<std::uint8_t> plain;
     if ((flags_ & Unsynchronised) && majorVersion_ != 4) {
@@ -386,7 +389,8 @@ std::optional<std::vector<std::uint8_t>> TID3v2::BuildTag(const TID3v2& existing
             f.Unsynchronised = false;
         } else {
             ID3v2Frame f;
-            f.Id = s == YearSlot && version == 4 ? "TDRC" : std::string(FrameIds[static_cast<std::size_t>(s)]);
+            f.Id =
+                s == YearSlot && version == 4 ? "TDRC" : std::string(FrameIds[static_cast<std::size_t>(s)]);
             f.Data = std::move(*content);
             added.push_back(std::move(f));
         }
@@ -427,8 +431,9 @@ bool TID3v2::WriteTag(const std::string& fileName) const {
     auto tag = BuildTag(existing);
     if (!tag)
         return false;
-    return RewriteFile(fileName, {FilePiece::New(std::move(*tag)), FilePiece::Old(existing.hasTag_ ? existing.tagSize_ : 0)},
-                       size);
+    return RewriteFile(
+        fileName, {FilePiece::New(std::move(*tag)), FilePiece::Old(existing.hasTag_ ? existing.tagSize_ : 0)},
+        size);
 }
 
 } // namespace korvel

@@ -56,8 +56,8 @@ public:
     // has one), or 0 when that exceeds the file size.
     static std::int64_t TotalTagSize(std::span<const std::uint8_t, HeaderSize> header, std::int64_t fileSize);
     // "ID3", the version, revision 0, the flags, and the size of the frames in four 7-bit groups.
-    static std::array<std::uint8_t, HeaderSize> BuildTagHeader(std::uint32_t framesSize, std::uint8_t version = 3,
-                                                               std::uint8_t flags = 0);
+    static std::array<std::uint8_t, HeaderSize>
+    BuildTagHeader(std::uint32_t framesSize, std::uint8_t version = 3, std::uint8_t flags = 0);
     // The number before the first "/", 0 when it is no number; only the low eight bits remain.
     static std::uint8_t ParseTrackNumber(std::string_view text);
     // The genre a TCON text names: "(17)Rock", "(17)", "17" and "Rock" all give "Rock"; a
@@ -103,7 +103,8 @@ private:
     const std::string& fieldOf(int slot) const;
     void readFields();
     // The frame content a changed field is written as, in place of `old` (nothing: no frame).
-    std::optional<std::vector<std::uint8_t>> contentOf(int slot, const ID3v2Frame* old, std::uint8_t version) const;
+    std::optional<std::vector<std::uint8_t>> contentOf(int slot, const ID3v2Frame* old,
+                                                       std::uint8_t version) const;
 
     bool hasTag_ = false;
     std::uint8_t majorVersion_ = 0;

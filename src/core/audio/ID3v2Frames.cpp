@@ -92,7 +92,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 75> Ids22 = 
 bool IsFrameId(std::string_view id, std::uint8_t version) {
     if (id.size() != (version == 2 ? 3u : 4u))
         return false;
-    return std::all_of(id.begin(), id.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+    return std::all_of(id.begin(), id.end(),
+                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
 }
 
 std::vector<std::uint8_t> Resynchronise(std::span<const std::uint8_t> bytes) {

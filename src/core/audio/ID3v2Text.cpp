@@ -65,7 +65,8 @@ std::vector<std::string> DecodeTextFrame(std::span<const std::uint8_t> content) 
         return values;
     std::uint8_t enc = content[0];
     if (enc > 3) // no encoding byte: the whole frame is text
-        return {Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(content.data()), content.size()))};
+        return {
+            Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(content.data()), content.size()))};
     std::size_t unit = unitOf(enc);
     auto rest = content.subspan(1);
     while (!rest.empty()) {

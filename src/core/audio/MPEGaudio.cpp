@@ -221,7 +221,8 @@ bool TMPEGaudio::Analyse(ByteSource& source) {
     audioStart_ = id3v2Tag_.TagSize();
     for (int stacked = 0; stacked < 8 && audioStart_ > 0; ++stacked) {
         std::array<std::uint8_t, TID3v2::HeaderSize> h{};
-        if (source.ReadAt(audioStart_, h) != static_cast<std::int64_t>(h.size()) || std::memcmp(h.data(), "ID3", 3) != 0)
+        if (source.ReadAt(audioStart_, h) != static_cast<std::int64_t>(h.size()) ||
+            std::memcmp(h.data(), "ID3", 3) != 0)
             break;
         std::int64_t more = TID3v2::TotalTagSize(h, fileSizeBytes_ - audioStart_);
         if (more == 0)
@@ -286,9 +287,8 @@ std::uint16_t TMPEGaudio::BitRateKbps() const {
         double bytes = static_cast<double>(vbrInfo_.TotalBytes);
         if (vbrInfo_.Signature == "Info" && bytes > firstFrame_.ByteLength)
             bytes -= firstFrame_.ByteLength;
-        double rate =
-            (bytes / vbrInfo_.TotalFrames - PaddingSize(firstFrame_)) *
-            SampleRateHz() / SamplesCoefficient(firstFrame_) / 1000.0;
+        double rate = (bytes / vbrInfo_.TotalFrames - PaddingSize(firstFrame_)) * SampleRateHz() /
+                      SamplesCoefficient(firstFrame_) / 1000.0;
         rate = std::nearbyint(rate); // ties to the even neighbour
         return static_cast<std::uint16_t>(std::clamp(rate, 0.0, 65535.0));
     }

@@ -16,12 +16,13 @@ namespace korvel {
 enum class TagField { Title, Artist, Album, Year, Genre, Comment };
 
 // The fields with the names korvel-cli takes them by ("--title", ...), in the page's order.
-inline constexpr std::array<std::pair<TagField, std::string_view>, 6> TagFieldNames = {{{TagField::Title, "title"},
-                                                                                       {TagField::Artist, "artist"},
-                                                                                       {TagField::Album, "album"},
-                                                                                       {TagField::Year, "year"},
-                                                                                       {TagField::Genre, "genre"},
-                                                                                       {TagField::Comment, "comment"}}};
+inline constexpr std::array<std::pair<TagField, std::string_view>, 6> TagFieldNames = {
+    {{TagField::Title, "title"},
+     {TagField::Artist, "artist"},
+     {TagField::Album, "album"},
+     {TagField::Year, "year"},
+     {TagField::Genre, "genre"},
+     {TagField::Comment, "comment"}}};
 // The field of a name ("title"), if any.
 std::optional<TagField> TagFieldNamed(std::string_view name);
 
@@ -29,7 +30,9 @@ struct TagEdits {
     std::array<std::optional<std::string>, 6> Texts; // UTF-8, by TagField
 
     std::optional<std::string>& operator[](TagField f) { return Texts[static_cast<std::size_t>(f)]; }
-    const std::optional<std::string>& operator[](TagField f) const { return Texts[static_cast<std::size_t>(f)]; }
+    const std::optional<std::string>& operator[](TagField f) const {
+        return Texts[static_cast<std::size_t>(f)];
+    }
 };
 
 // The ID3v1 genre byte for a genre text: a name of the list (any case) or a number 0 to 255, 255
