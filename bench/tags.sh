@@ -3,11 +3,14 @@
 # tagged MP3 files in the same run, one process per file for both, as a script over a music folder
 # would run them. The files carry an ID3v2.4 tag with a cover picture, several comments and a
 # Unicode title, as mutagen writes it. Needs lame, mid3v2 and a built korvel-cli.
-#   bench/tags.sh [build-dir]      (default: build)   COUNT=... changes the number of files
+#   bench/tags.sh [build-dir]      (default: build)
+#   COUNT=... changes the number of files (default 1000), ROUNDS=... the rounds (default 2; the
+#   order of the tools alternates, the best round of each counts)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cli=${1:-$top/build}/bin/korvel-cli
 count=${COUNT:-1000}
+rounds=${ROUNDS:-2}
 [ -x "$cli" ] || { echo "build korvel-cli first ($cli)"; exit 1; }
 for t in lame mid3v2; do command -v $t >/dev/null || { echo "$t is missing (scripts/setup installs it)"; exit 1; }; done
 py=/usr/bin/python3
@@ -42,14 +45,14 @@ sync
 
 # Alternate the order over two rounds; the best round of each counts.
 best_k=; best_m=
-for round in 1 2; do
+for round in $(seq "$rounds"); do
   for tool in korvel mutagen; do
-    [ $round = 2 ] && tool=$([ $tool = korvel ] && echo mutagen || echo korvel)
+    [ $((round % 2)) = 0 ] && tool=$([ $tool = korvel ] && echo mutagen || echo korvel)
     t0=$(now)
     if [ $tool = korvel ]; then
       for f in "$work/korvel"/*.mp3; do "$cli" tag --v2 --title "Round $round" --artist "Бенч" "$f"; done
     else
-      for f in "$work/mutagen"/*.mp3; do mid3v2 --title "Round $round" --artist "Бенч" "$f"; done
+      for f in "$work/mutagen"/*.mp3; do mid3v2 -t "Round $round" -a "Бенч" "$f" >/dev/null; done
     fi
     t1=$(now)
     s=$(echo "$t1 - $t0" | bc -l)

@@ -336,6 +336,8 @@ void TAudioPage::IDTagWrite(const QString& file) {
         SaveTags(localPath(file), v1 ? CurrentV1Tag_.get() : nullptr, v2 ? CurrentV2Tag_.get() : nullptr);
     if (v1 && !saved.V1Saved)
         Prompts::current().inform(&main_, Title, QStringLiteral("Can not save V1 tag to the file: ") + file);
+    if (v2 && saved.V2Saved)
+        shownV2_ = v2Texts(); // what the file holds now: a field changed back later is an edit again
     if (v2 && !saved.V2Saved) {
         QString message = QStringLiteral("Can not save V2 tag to the file: ") + file;
         if (!saved.V2Reason.empty())
