@@ -4,7 +4,7 @@
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
 #include "core/description/CustomList.h"
-#include "platform/DescriptionEngine.h"
+#include "engineclient/DescriptionEngine.h"
 
 #include <cstdio>
 
