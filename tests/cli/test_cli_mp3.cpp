@@ -16,12 +16,18 @@ std::string cli(const std::string& args, int* status = nullptr) {
     return run(Cli + " " + args + " 2>&1", status);
 }
 
-// An MP3 made by lame from a sine the test writes.
+// An MP3 made by lame from a sine the test writes (encoded once, copied for each test).
 std::string makeMp3(const TempDir& dir, const std::string& name) {
-    auto wav = dir.file(name + ".wav");
+    static TempDir once;
+    static const std::string encoded = [] {
+        auto wav = once.file("src.wav");
+        auto mp3 = once.file("src.mp3");
+        makeSourceWav(wav, 44100, 2, 3.0);
+        run("lame --quiet -b 128 " + quote(wav) + " " + quote(mp3));
+        return mp3;
+    }();
     auto mp3 = dir.file(name + ".mp3");
-    makeSourceWav(wav, 44100, 2, 3.0);
-    run("lame --quiet -b 128 " + quote(wav) + " " + quote(mp3));
+    writeBytes(mp3, readBytes(encoded));
     return mp3;
 }
 
