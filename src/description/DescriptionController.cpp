@@ -111,8 +111,7 @@ void DescriptionController::setCaptionMember(const QString& member) {
     main_.Cornice->setTitle(escapeMnemonic(member));
 }
 
-void DescriptionController::ViewInfo(const QString& path) {
-    main_.DIZEdit->clear();
+LookupRequest DescriptionController::lookupSettings(const QString& path) const {
     LookupRequest req;
     req.archivePath = pathBytes(path);
     req.mode = currentMode();
@@ -120,7 +119,12 @@ void DescriptionController::ViewInfo(const QString& path) {
     req.allCustomCaption = main_.AllCustomCaption.toStdString();
     if (custom_)
         req.customNames = custom_->customNameList();
-    const LookupResult r = lookUpDescriptionInArchive(req);
+    return req;
+}
+
+void DescriptionController::ViewInfo(const QString& path) {
+    main_.DIZEdit->clear();
+    const LookupResult r = lookUpDescriptionInArchive(lookupSettings(path));
     setDescriptionBytes(main_.DIZEdit, r.text);
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));
