@@ -4,6 +4,7 @@
 #include "app/ZipMain.h"
 #include "core/audio/MPEGaudio.h"
 #include "core/audio/StreamInfo.h"
+#include "core/audio/TagEdits.h"
 #include "platform/EditingKeys.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
@@ -36,12 +37,12 @@ std::string localPath(const QString& file) {
     return pathBytes(file);
 }
 
-// Tag texts are ISO-8859-1 bytes; characters outside it become "?".
-std::string tagBytes(const QString& text) {
-    return text.toLatin1().toStdString();
-}
+// ID3v1 texts are ISO-8859-1 bytes, ID3v2 texts UTF-8.
 QString tagText(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+QString v2Text(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
@@ -85,8 +86,8 @@ TAudioPage::TAudioPage(TMain& main)
           static_cast<QWidget*>(MP_year), static_cast<QWidget*>(CB_Genre->lineEdit()),
           static_cast<QWidget*>(MP_comment), static_cast<QWidget*>(MP_artist2),
           static_cast<QWidget*>(MP_Title2), static_cast<QWidget*>(MP_Album2), static_cast<QWidget*>(MP_Year2),
-          static_cast<QWidget*>(CB_genre2->lineEdit())})
-        w->installEventFilter(this);
+          static_cast<QWidget*>(CB_genre2->lineEdit()), static_cast<QWidget*>(M_Comment)})
+        w->installEventFilter(this); // the comment memo too: an edit made only there must count
     // A genre changed by the user: picked from the list or typed.
     for (QComboBox* box : {CB_Genre, CB_genre2}) {
         connect(box, &QComboBox::activated, this, &TAudioPage::CB_GenreChange);
@@ -283,50 +284,67 @@ void TAudioPage::ViewMP3(const QString& file) {
     }
     if (CurrentV2Tag_->LoadTag(path) && CurrentV2Tag_->HasTag()) {
         const TID3v2& t = *CurrentV2Tag_;
-        MP_Title2->setText(tagText(t.TitleField()));
-        MP_artist2->setText(tagText(t.ArtistField()));
-        MP_Album2->setText(tagText(t.AlbumField()));
-        MP_Year2->setText(tagText(t.YearField()));
-        CB_genre2->setEditText(tagText(t.GenreField()));
-        M_Comment->setPlainText(tagText(t.CommentField()));
+        MP_Title2->setText(v2Text(t.TitleField()));
+        MP_artist2->setText(v2Text(t.ArtistField()));
+        MP_Album2->setText(v2Text(t.AlbumField()));
+        MP_Year2->setText(v2Text(t.YearField()));
+        CB_genre2->setEditText(v2Text(t.GenreField()));
+        M_Comment->setPlainText(v2Text(t.CommentField()));
     }
+    shownV2_ = v2Texts();
+}
+
+std::array<QString, 6> TAudioPage::v1Texts() const {
+    return {MP_title->text(), MP_artist->text(),       MP_album->text(),
+            MP_year->text(),  CB_Genre->currentText(), MP_comment->text()};
+}
+
+std::array<QString, 6> TAudioPage::v2Texts() const {
+    return {MP_Title2->text(), MP_artist2->text(),       MP_Album2->text(),
+            MP_Year2->text(),  CB_genre2->currentText(), M_Comment->toPlainText()};
 }
 
 // --- saving -----------------------------------------------------------------------------------
 
 std::uint8_t TAudioPage::selectedV1Genre() const {
     // The entry whose name the box shows (a picked entry, a typed or a copied name).
-    const int index = CB_Genre->findText(CB_Genre->currentText(), Qt::MatchFixedString);
-    if (index == 0)
-        return TID3v1::NoGenre;
-    return static_cast<std::uint8_t>(index - 1); // no entry: -1 gives 254
+    return V1GenreOf(CB_Genre->currentText().toStdString());
 }
 
 void TAudioPage::IDTagWrite(const QString& file) {
-    const std::string path = localPath(file);
-    if (Ck_V1->isChecked()) {
-        TID3v1& t = *CurrentV1Tag_;
-        t.SetTitle(tagBytes(MP_title->text()));
-        t.SetArtist(tagBytes(MP_artist->text()));
-        t.SetAlbum(tagBytes(MP_album->text()));
-        t.SetYear(tagBytes(MP_year->text()));
-        t.SetGenreIndex(selectedV1Genre());
-        t.SetComment(tagBytes(MP_comment->text()));
-        if (!t.WriteTag(path))
-            Prompts::current().inform(&main_, Title,
-                                      QStringLiteral("Can not save V1 tag to the file: ") + file);
+    const bool v1 = Ck_V1->isChecked(), v2 = Ck_V2->isChecked();
+    if (!v1 && !v2)
+        return;
+    if (v1) {
+        // Every field of the first tab goes into the ID3v1 tag.
+        TagEdits edits;
+        const auto texts = v1Texts();
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            edits.Texts[i] = texts[i].toStdString();
+        ApplyEdits(edits, *CurrentV1Tag_);
     }
-    if (Ck_V2->isChecked()) {
-        TID3v2& t = *CurrentV2Tag_;
-        t.SetTitle(tagBytes(MP_Title2->text()));
-        t.SetArtist(tagBytes(MP_artist2->text()));
-        t.SetAlbum(tagBytes(MP_Album2->text()));
-        t.SetYear(tagBytes(MP_Year2->text()));
-        t.SetGenre(tagBytes(CB_genre2->currentText()));
-        t.SetComment(tagBytes(M_Comment->toPlainText()));
-        if (!t.WriteTag(path))
-            Prompts::current().inform(&main_, Title,
-                                      QStringLiteral("Can not save V2 tag to the file: ") + file);
+    if (v2) {
+        // Only the fields changed since the file was shown: an untouched field keeps its frame
+        // exactly as it is (its encoding, its month and day, its line ends).
+        TagEdits edits;
+        const auto texts = v2Texts();
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            if (texts[i] != shownV2_[i])
+                edits.Texts[i] = texts[i].toStdString();
+        ApplyEdits(edits, *CurrentV2Tag_);
+    }
+    const TagSaveResult saved =
+        SaveTags(localPath(file), v1 ? CurrentV1Tag_.get() : nullptr, v2 ? CurrentV2Tag_.get() : nullptr);
+    if (v1 && !saved.V1Saved)
+        Prompts::current().inform(&main_, Title, QStringLiteral("Can not save V1 tag to the file: ") + file);
+    if (v2 && saved.V2Saved)
+        shownV2_ = v2Texts(); // what the file holds now: a field changed back later is an edit again
+    if (v2 && !saved.V2Saved) {
+        QString message = QStringLiteral("Can not save V2 tag to the file: ") + file;
+        if (!saved.V2Reason.empty())
+            message += QStringLiteral("\n") + QString::fromStdString(saved.V2Reason) +
+                       QStringLiteral(" The file was left unchanged.");
+        Prompts::current().inform(&main_, Title, message);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <memory>
 
 class QCheckBox;
@@ -36,7 +37,8 @@ public:
 
     // Shows the tags and stream of an MP3 file.
     void ViewMP3(const QString& file);
-    // Writes the ticked tag formats into the file; a failed write is reported per format.
+    // Writes the ticked tag formats into the file, both as one change; a failed write is reported
+    // per format.
     void IDTagWrite(const QString& file);
     // Both genre boxes: an empty entry (no genre), then the genre names in table order.
     void FillGenres();
@@ -92,10 +94,14 @@ private:
     void markModified();
     void clearFields();
     void showStreamInfo(const QString& file);
+    // The texts of the six fields of each tab, in the order of TagField.
+    std::array<QString, 6> v1Texts() const;
+    std::array<QString, 6> v2Texts() const;
 
     TMain& main_;
     std::unique_ptr<TID3v1> CurrentV1Tag_;
     std::unique_ptr<TID3v2> CurrentV2Tag_;
+    std::array<QString, 6> shownV2_; // the second tab's texts as the file filled them
 };
 
 } // namespace korvel

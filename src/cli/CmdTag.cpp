@@ -1,13 +1,12 @@
 // korvel-cli tag: writes the named fields into the ID3v1 and/or ID3v2 tag of an MP3 file through
-// the same tag objects the audio page uses; fields not named keep what the file holds.
+// the same edits and save the audio page uses; fields not named keep what the file holds.
 #include "cli/Command.h"
 #include "core/audio/ID3v1.h"
 #include "core/audio/ID3v2.h"
+#include "core/audio/TagEdits.h"
 #include "core/audio/TagText.h"
 
 #include <cstdio>
-#include <map>
-#include <optional>
 
 namespace korvel::cli {
 namespace {
@@ -15,32 +14,29 @@ namespace {
 constexpr const char* Usage =
     "[--v1] [--v2] [--title T] [--artist A] [--album A] [--year Y] [--genre G] [--comment C] FILE";
 
-int usageError(const char* why) {
-    std::fprintf(stderr, "korvel-cli tag: %s\nusage: korvel-cli tag %s\n", why, Usage);
+int usageError(const std::string& why) {
+    std::fprintf(stderr, "korvel-cli tag: %s\nusage: korvel-cli tag %s\n", why.c_str(), Usage);
     return 2;
 }
 
 int runTag(const Args& args) {
     bool v1 = false, v2 = false;
-    std::map<std::string, std::string> fields; // option name -> ISO-8859-1 text
+    TagEdits edits;
     std::string file;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        auto field =
+            a.size() > 2 && a.starts_with("--") ? TagFieldNamed(std::string_view(a).substr(2)) : std::nullopt;
         if (a == "--v1") {
             v1 = true;
         } else if (a == "--v2") {
             v2 = true;
-        } else if (a == "--title" || a == "--artist" || a == "--album" || a == "--year" || a == "--genre" ||
-                   a == "--comment") {
+        } else if (field) {
             if (i + 1 >= args.size())
-                return usageError(("missing value for " + a).c_str());
-            bool lossy = false;
-            fields[a.substr(2)] = Utf8ToLatin1(args[++i], &lossy);
-            if (lossy)
-                std::fprintf(stderr, "korvel-cli tag: %s: characters outside ISO-8859-1 became '?'\n",
-                             a.c_str());
+                return usageError("missing value for " + a);
+            edits[*field] = ValidUtf8(args[++i]);
         } else if (a.size() > 1 && a[0] == '-') {
-            return usageError(("unknown option " + a).c_str());
+            return usageError("unknown option " + a);
         } else if (file.empty()) {
             file = a;
         } else {
@@ -51,70 +47,33 @@ int runTag(const Args& args) {
         return usageError("no FILE");
     if (!v1 && !v2)
         v1 = true; // as the audio page: ID3v1 unless asked otherwise
-    auto named = [&](const char* key) -> const std::string* {
-        auto it = fields.find(key);
-        return it == fields.end() ? nullptr : &it->second;
-    };
+    if (const auto& g = edits[TagField::Genre]; g && v1 && V1GenreOf(*g) == 254 && Trim32(*g) != "254")
+        return usageError("unknown ID3v1 genre '" + *g + "' (give a name of the list or 0 to 255)");
 
-    std::optional<std::uint8_t> genreIndex;
-    if (const std::string* g = named("genre")) {
-        genreIndex = GenreIndexOf(*g);
-        if (v1 && !genreIndex)
-            return usageError(
-                ("unknown ID3v1 genre '" + *g + "' (give a name of the list or 0 to 255)").c_str());
+    TID3v1 tag1;
+    TID3v2 tag2;
+    bool read1 = !v1 || tag1.LoadTag(file);
+    bool read2 = !v2 || tag2.LoadTag(file);
+    TagSaveResult saved;
+    if (read1 && read2) {
+        if (v1 && !ApplyEdits(edits, tag1))
+            std::fprintf(stderr,
+                         "korvel-cli tag: characters outside ISO-8859-1 became '?' in the ID3v1 tag\n");
+        if (v2)
+            ApplyEdits(edits, tag2);
+        saved = SaveTags(file, v1 ? &tag1 : nullptr, v2 ? &tag2 : nullptr);
     }
-
     int result = 0;
-    if (v1) {
-        TID3v1 tag;
-        if (!tag.LoadTag(file)) {
-            std::fprintf(stderr, "Can not save V1 tag to the file: %s\n", file.c_str());
-            result = 1;
-        } else {
-            if (auto* t = named("title"))
-                tag.SetTitle(*t);
-            if (auto* t = named("artist"))
-                tag.SetArtist(*t);
-            if (auto* t = named("album"))
-                tag.SetAlbum(*t);
-            if (auto* t = named("year"))
-                tag.SetYear(*t);
-            if (auto* t = named("comment"))
-                tag.SetComment(*t);
-            if (genreIndex)
-                tag.SetGenreIndex(*genreIndex);
-            if (!tag.WriteTag(file)) {
-                std::fprintf(stderr, "Can not save V1 tag to the file: %s\n", file.c_str());
-                result = 1;
-            }
-        }
+    if (v1 && !saved.V1Saved) {
+        std::fprintf(stderr, "Can not save V1 tag to the file: %s\n", file.c_str());
+        result = 1;
     }
-    if (v2) {
-        TID3v2 tag;
-        bool ok = tag.LoadTag(file);
-        if (ok) {
-            if (auto* t = named("title"))
-                tag.SetTitle(*t);
-            if (auto* t = named("artist"))
-                tag.SetArtist(*t);
-            if (auto* t = named("album"))
-                tag.SetAlbum(*t);
-            if (auto* t = named("year"))
-                tag.SetYear(*t);
-            if (auto* t = named("comment"))
-                tag.SetComment(*t);
-            if (auto* g = named("genre")) // a genre number stands for its name
-                tag.SetGenre(genreIndex && *genreIndex < GenreNames.size()
-                                 ? std::string(GenreNames[*genreIndex])
-                             : genreIndex && *genreIndex == TID3v1::NoGenre ? std::string()
-                                                                            : *g);
-            ok = tag.WriteTag(file);
-        }
-        if (!ok) {
-            std::fprintf(stderr, "Can not save V2 tag to the file: %s\n", file.c_str());
-            result = 1;
-        }
+    if (v2 && !saved.V2Saved) {
+        std::fprintf(stderr, "Can not save V2 tag to the file: %s\n", file.c_str());
+        result = 1;
     }
+    if (!saved.V2Reason.empty())
+        std::fprintf(stderr, "%s The file was left unchanged.\n", saved.V2Reason.c_str());
     return result;
 }
 

@@ -7,8 +7,12 @@
 namespace korvel::cli {
 
 std::string EscapeTagText(std::string_view latin1) {
+    return Latin1ToUtf8(EscapeControls(latin1));
+}
+
+std::string EscapeControls(std::string_view text) {
     std::string plain;
-    for (char ch : latin1) {
+    for (char ch : text) {
         auto c = static_cast<unsigned char>(ch);
         switch (c) {
         case 0:
@@ -36,11 +40,15 @@ std::string EscapeTagText(std::string_view latin1) {
             }
         }
     }
-    return Latin1ToUtf8(plain);
+    return plain;
 }
 
 static void line(const char* prefix, const char* name, std::string_view text) {
     std::printf("%s %s: %s\n", prefix, name, EscapeTagText(text).c_str());
+}
+
+static void lineUtf8(const char* name, std::string_view text) {
+    std::printf("ID3v2 %s: %s\n", name, EscapeControls(text).c_str());
 }
 
 void PrintTags(const TID3v1& v1, const TID3v2& v2) {
@@ -63,21 +71,21 @@ void PrintTags(const TID3v1& v1, const TID3v2& v2) {
         std::printf("ID3v2: none\n");
         return;
     }
-    std::printf("ID3v2: v2.%d, %d bytes%s\n", v2.MajorVersion(), v2.TagSize(),
-                v2.MajorVersion() == 3 ? "" : " (only version 2.3 texts are read)");
-    if (v2.MajorVersion() != 3)
-        return;
-    line("ID3v2", "Title", v2.TitleField());
-    line("ID3v2", "Artist", v2.ArtistField());
-    line("ID3v2", "Album", v2.AlbumField());
-    line("ID3v2", "Year", v2.YearField());
-    line("ID3v2", "Genre", v2.GenreField());
-    line("ID3v2", "Comment", v2.CommentField());
+    std::printf("ID3v2: v2.%d, %lld bytes\n", v2.MajorVersion(),
+                static_cast<long long>(v2.TagSize() ? v2.TagSize() : v2.DeclaredSize()));
+    if (v2.TagDamage() != TID3v2::Damage::None)
+        std::printf("ID3v2 Damage: %s\n", TID3v2::DamageText(v2.TagDamage()).c_str());
+    lineUtf8("Title", v2.TitleField());
+    lineUtf8("Artist", v2.ArtistField());
+    lineUtf8("Album", v2.AlbumField());
+    lineUtf8("Year", v2.YearField());
+    lineUtf8("Genre", v2.GenreField());
+    lineUtf8("Comment", v2.CommentField());
     std::printf("ID3v2 Track: %d\n", v2.TrackNumber());
     std::string ids;
     for (const auto& f : v2.Frames())
         ids += (ids.empty() ? "" : " ") + f.Id;
-    line("ID3v2", "Frames", ids);
+    lineUtf8("Frames", ids);
 }
 
 } // namespace korvel::cli

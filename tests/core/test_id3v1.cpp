@@ -269,3 +269,62 @@ TEST(ID3v1Peers, OurTagIsReadByMutagenAndId3v2Tool) {
         EXPECT_NE(out.find("note"), std::string::npos) << out;
     }
 }
+
+// ---- A block followed by other trailers ----
+
+struct TrailerCase {
+    const char* name;
+    Bytes trailer;
+};
+class Trailers : public testing::TestWithParam<TrailerCase> {};
+TEST_P(Trailers, TheBlockBeforeThemIsFoundAndWrittenInPlace) {
+    TempDir dir;
+    auto f = dir.file("trailer.mp3");
+    Bytes a = audioBytes(2000);
+    const auto old = blockOf("Old", "", 0, 0, 17);
+    Bytes block(old.begin(), old.end());
+    Bytes file = a;
+    file.insert(file.end(), block.begin(), block.end());
+    file.insert(file.end(), GetParam().trailer.begin(), GetParam().trailer.end());
+    writeBytes(f, file);
+    TID3v1 tag;
+    ASSERT_TRUE(tag.LoadTag(f));
+    ASSERT_TRUE(tag.HasTag());
+    EXPECT_EQ(tag.TitleField(), "Old");
+    EXPECT_EQ(tag.TagOffset(), 2000);
+    tag.SetTitle("New");
+    ASSERT_TRUE(tag.WriteTag(f));
+    Bytes now = readBytes(f);
+    ASSERT_EQ(now.size(), file.size()); // no second TAG block
+    EXPECT_EQ(std::string(now.begin() + 2003, now.begin() + 2006), "New");
+    EXPECT_TRUE(std::equal(GetParam().trailer.begin(), GetParam().trailer.end(), now.begin() + 2128));
+    ASSERT_TRUE(tag.StripTag(f));
+    now = readBytes(f);
+    Bytes expected = a;
+    expected.insert(expected.end(), GetParam().trailer.begin(), GetParam().trailer.end());
+    EXPECT_EQ(now, expected);
+}
+INSTANTIATE_TEST_SUITE_P(Files, Trailers,
+                         testing::Values(TrailerCase{"nothing", {}},
+                                         TrailerCase{"ape_tag",
+                                                     [] {
+                                                         Bytes footer(32, 0);
+                                                         std::memcpy(footer.data(), "APETAGEX", 8);
+                                                         footer[8] = 0xD0;
+                                                         footer[9] = 0x07;
+                                                         footer[12] =
+                                                             32 + 20; // one item of 20 bytes and the footer
+                                                         Bytes item(20, 'i');
+                                                         item.insert(item.end(), footer.begin(),
+                                                                     footer.end());
+                                                         return item;
+                                                     }()},
+                                         TrailerCase{"appended_id3v2",
+                                                     [] {
+                                                         Bytes b = {'I', 'D', '3', 4, 0, 0x10, 0, 0,
+                                                                    0,   5,   1,   2, 3, 4,    5};
+                                                         Bytes foot = {'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 5};
+                                                         b.insert(b.end(), foot.begin(), foot.end());
+                                                         return b;
+                                                     }()}),
+                         [](const auto& info) { return std::string(info.param.name); });

@@ -440,3 +440,98 @@ TEST(PeerFiles, Mpeg2LayerIIFromFfmpegIsFound) {
     EXPECT_EQ(a.BitRateKbps(), 64);
     EXPECT_NEAR(a.DurationSeconds(), std::stod(ffprobe(mp2)["duration"]), 0.1);
 }
+
+// ---- Where the audio begins and ends, and LAME's "Info" header ----
+
+namespace {
+
+Bytes id3v2Tag(std::uint32_t bodySize, std::uint8_t version = 3, std::uint8_t flags = 0) {
+    Bytes tag = {'I',
+                 'D',
+                 '3',
+                 version,
+                 0,
+                 flags,
+                 static_cast<std::uint8_t>((bodySize >> 21) & 0x7F),
+                 static_cast<std::uint8_t>((bodySize >> 14) & 0x7F),
+                 static_cast<std::uint8_t>((bodySize >> 7) & 0x7F),
+                 static_cast<std::uint8_t>(bodySize & 0x7F)};
+    tag.resize(10 + bodySize, 0);
+    return tag;
+}
+
+} // namespace
+
+struct StartCase {
+    const char* name;
+    Bytes before;      // what precedes the frames
+    std::size_t audio; // where the frames begin
+};
+class AudioStart : public testing::TestWithParam<StartCase> {};
+TEST_P(AudioStart, TheSearchStartsWhereTheTagsEnd) {
+    const StartCase& c = GetParam();
+    Bytes file = cat(c.before, frames(Cbr128, 30));
+    TMPEGaudio a = analyse(file);
+    ASSERT_TRUE(a.IsUsable()) << c.name;
+    EXPECT_EQ(a.AudioStart() + a.FirstFrame().StartOffset, static_cast<std::int64_t>(c.audio));
+    EXPECT_NEAR(a.DurationSeconds(), 30.0 * 417 * 8 / 128 / 1000, 0.001);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Tags, AudioStart,
+    testing::Values(StartCase{"one_tag", id3v2Tag(1000), 1010},
+                    // A second tag behind the first, larger than a window: the old search began
+                    // inside it both times.
+                    StartCase{"stacked_tags", cat(id3v2Tag(1000), id3v2Tag(9000, 4)), 1010 + 9010},
+                    // A 2.4 tag with a footer ends 10 bytes after its size says.
+                    StartCase{"footer", cat(id3v2Tag(4000, 4, 0x10), Bytes(10, 0)), 4020}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MPEGStream, InfoHeaderGivesTheFrameCountOfAConstantRate) {
+    // An "Info" frame at 64 kbit/s before 128 kbit/s frames: the duration comes from its frame
+    // count, not from the first frame's bit rate.
+    Bytes info = frames({0xFF, 0xFB, 0x50, 0x44}, 1);
+    std::memcpy(info.data() + 36, "Info", 4);
+    put32be(info, 36 + 8, 200);
+    put32be(info, 36 + 12, static_cast<std::uint32_t>(info.size() + 200 * 417));
+    std::memcpy(info.data() + 36 + 120, "LAME3.99", 8);
+    TMPEGaudio a = analyse(cat(info, frames(Cbr128, 200)));
+    ASSERT_TRUE(a.VbrInfo().Located);
+    EXPECT_FALSE(a.IsVbr());
+    EXPECT_NEAR(a.DurationSeconds(), 200 * 1152 / 44100.0, 1e-9);
+    EXPECT_EQ(a.BitRateKbps(), 128);
+    EXPECT_EQ(MakeStreamInfoTexts(a).BitRate, "CBR 128 kbit/s");
+    EXPECT_EQ(a.EncoderText(), "LAME 3.99");
+}
+
+TEST(PeerFiles, LameInfoFrameAgreesWithFfprobeAndMutagen) {
+    std::string py = mutagenPython();
+    if (!haveTool("lame") || !haveTool("ffprobe") || py.empty())
+        GTEST_SKIP() << "lame, ffprobe or mutagen is not installed (scripts/setup installs them)";
+    TempDir dir;
+    auto wav = dir.file("src.wav");
+    auto mp3 = dir.file("cbr.mp3");
+    makeSourceWav(wav, 44100, 2, 20.0);
+    int status = 0;
+    run("lame --quiet -b 160 " + quote(wav) + " " + quote(mp3), &status);
+    ASSERT_EQ(status, 0);
+    TMPEGaudio a;
+    ASSERT_TRUE(a.Analyse(mp3));
+    EXPECT_EQ(a.VbrInfo().Signature, "Info");
+    EXPECT_FALSE(a.IsVbr());
+    EXPECT_EQ(a.BitRateKbps(), 160);
+    std::string m = run(py + " -c " +
+                        quote("import sys\nfrom mutagen.mp3 import MP3\ni = MP3(sys.argv[1]).info\n"
+                              "print(i.length, i.bitrate, i.bitrate_mode)") +
+                        " " + quote(mp3));
+    std::istringstream in(m);
+    double length = 0;
+    int bitrate = 0;
+    std::string mode;
+    in >> length >> bitrate >> mode;
+    EXPECT_EQ(mode, "BitrateMode.CBR") << m;
+    // mutagen takes the encoder delay and padding off; the frames hold them.
+    EXPECT_NEAR(a.DurationSeconds(), length, 0.1) << m;
+    EXPECT_NEAR(a.BitRateKbps() * 1000, bitrate, 1000) << m;
+    auto probe = ffprobe(mp3);
+    EXPECT_NEAR(a.DurationSeconds(), std::stod(probe["duration"]), 0.1);
+}

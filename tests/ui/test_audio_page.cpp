@@ -251,7 +251,7 @@ private slots:
         QCOMPARE(text("MP_Title2"), QString("A Title"));
         QCOMPARE(text("MP_Album2"), QString("An Album"));
         QCOMPARE(text("MP_Year2"), QString("1987"));
-        QCOMPARE(text("CB_genre2"), QString()); // id3v2 stores the bare code "(17)"
+        QCOMPARE(text("CB_genre2"), QString("Rock")); // id3v2 stores the bare code "(17)"
         QCOMPARE(text("M_Comment"), QString("A comment"));
         // Filling the page is no edit.
         QVERIFY(!main->Modified);
@@ -282,12 +282,12 @@ private slots:
         QCOMPARE(QByteArray(block.data() + 3, 8), QByteArray("\xc5ngstr\xf6m"));
     }
 
-    void v2OfOtherVersionsLeavesTabTwoEmpty_data() {
+    void v2OfOtherVersionsFillTabTwo_data() {
         QTest::addColumn<QString>("version");
         QTest::newRow("2.2") << "2.2";
         QTest::newRow("2.4") << "2.4";
     }
-    void v2OfOtherVersionsLeavesTabTwoEmpty() {
+    void v2OfOtherVersionsFillTabTwo() {
         QFETCH(QString, version);
         const std::string name = "v" + version.toStdString() + ".mp3";
         QString f;
@@ -301,8 +301,9 @@ private slots:
             QVERIFY(mutagenList(f.toStdString()).contains("TIT2=New Title"));
         }
         pick(f);
-        for (const char* name : {"MP_Title2", "MP_artist2", "MP_Album2", "MP_Year2", "CB_genre2", "M_Comment",
-                                 "MP_title", "MP_artist"})
+        QCOMPARE(text("MP_Title2"), version == "2.2" ? QString("Old Title") : QString("New Title"));
+        QCOMPARE(text("MP_artist2"), version == "2.2" ? QString() : QString("Someone"));
+        for (const char* name : {"MP_Album2", "MP_Year2", "CB_genre2", "M_Comment", "MP_title", "MP_artist"})
             QVERIFY2(text(name).isEmpty(), name);
         // The stream behind the tag is still found.
         QCOMPARE(text("LMPEGType"), QString("MPEG 1 Layer III"));
@@ -457,6 +458,89 @@ private slots:
         QVERIFY(!main->B_Save->isEnabled());
     }
 
+    void unicodeTagsOfEveryVersion_data() {
+        QTest::addColumn<int>("version");
+        QTest::newRow("2.3") << 3;
+        QTest::newRow("2.4") << 4;
+    }
+    void unicodeTagsOfEveryVersion() {
+        QFETCH(int, version);
+        const QString f = copyOf("unicode.mp3", cbrBytes);
+        const std::string script =
+            "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, COMM, APIC\nt = ID3()\n"
+            "t.add(TIT2(encoding=1, text='Τίτλος 标题'))\nt.add(TPE1(encoding=3, text='Исполнитель'))\n"
+            "t.add(COMM(encoding=1, lang='eng', desc='iTunNORM', text=' 0A 0B'))\n"
+            "t.add(COMM(encoding=0, lang='eng', desc='', text='Plain'))\n"
+            "t.add(APIC(encoding=0, mime='image/png', type=3, desc='c', data=b'x' * 3000))\n"
+            "t.save(sys.argv[1], v2_version=" +
+            std::to_string(version) + ")\n";
+        QCOMPARE(sh("/usr/bin/python3 -c " + quote(script) + " " + quote(f.toStdString())), 0);
+        pick(f);
+        QCOMPARE(text("MP_Title2"), QString::fromUtf8("Τίτλος 标题"));
+        QCOMPARE(text("MP_artist2"), QString::fromUtf8("Исполнитель"));
+        QCOMPARE(text("M_Comment"), QString("Plain")); // the comment without a description
+        // Only the comment memo edited, then saved as ID3v2 alone.
+        page->Ck_V1->setChecked(false);
+        page->Ck_V2->setChecked(true);
+        main->MP3Panel->setCurrentWidget(main->DIZPage->TabV2);
+        page->M_Comment->setFocus();
+        page->M_Comment->selectAll();
+        QTest::keyClick(page->M_Comment, Qt::Key_Q);
+        QVERIFY(main->Modified);
+        page->M_Comment->setPlainText(QString::fromUtf8("Ελληνικά")); // typed through an input method
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        const QString listed = mutagenList(f.toStdString());
+        QVERIFY2(listed.contains(QString::fromUtf8("TIT2=Τίτλος 标题")), qPrintable(listed));
+        QVERIFY2(listed.contains(QString::fromUtf8("COMM==eng=Ελληνικά")), qPrintable(listed));
+        QVERIFY2(listed.contains("COMM=iTunNORM=eng= 0A 0B"), qPrintable(listed));
+        QVERIFY2(listed.contains("APIC=cover front, c (image/png, 3000 bytes)"), qPrintable(listed));
+        const Bytes b = readFile(f.toStdString());
+        QCOMPARE(int(b[3]), version); // the tag keeps its version
+        // Changed back without picking the file again: saved as well.
+        QTest::keyClick(page->M_Comment, Qt::Key_Q);
+        page->M_Comment->setPlainText("Plain");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        pick(f);
+        QCOMPARE(text("M_Comment"), QString("Plain"));
+    }
+
+    void bothFormatsAreOneChange() {
+        // A damaged ID3v2 tag (a frame runs past its end): saving both formats changes nothing.
+        ScriptedPrompts prompts;
+        Bytes b = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 30, 'T', 'I', 'T', '2', 0, 0, 1, 0, 0, 0, 0, 'x'};
+        b.resize(40, 0);
+        b.insert(b.end(), cbrBytes.begin(), cbrBytes.end());
+        Bytes tag = v1Block("Old", "Band", 17);
+        b.insert(b.end(), tag.begin(), tag.end());
+        const QString f = copyOf("damaged.mp3", b);
+        pick(f);
+        page->Ck_V1->setChecked(true);
+        page->Ck_V2->setChecked(true);
+        QTest::keyClicks(page->MP_title, "abc");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QVERIFY(readFile(f.toStdString()) == b);
+        QCOMPARE(prompts.texts().size(), 2);
+        QCOMPARE(prompts.texts()[0], "Can not save V1 tag to the file: " + f);
+        QVERIFY2(prompts.texts()[1].startsWith("Can not save V2 tag to the file: " + f + "\n"),
+                 qPrintable(prompts.texts()[1]));
+        QVERIFY(prompts.texts()[1].endsWith("The file was left unchanged."));
+
+        // A sound file: both tags in one step, the audio between them untouched.
+        prompts.clear();
+        const QString g = copyOf("both-saved.mp3", cbrBytes);
+        pick(g);
+        QTest::keyClicks(page->MP_title, "One");
+        page->MP_Title2->setText(QString::fromUtf8("Два"));
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QVERIFY(prompts.texts().isEmpty());
+        const Bytes after = readFile(g.toStdString());
+        const std::size_t v2 = v2Size(after);
+        QVERIFY(Bytes(after.begin() + static_cast<std::ptrdiff_t>(v2), after.end() - 128) == cbrBytes);
+        QCOMPARE(QByteArray(after.data() + after.size() - 125, 3), QByteArray("One"));
+        QVERIFY2(mutagenList(g.toStdString()).contains(QString::fromUtf8("TIT2=Два")),
+                 qPrintable(mutagenList(g.toStdString())));
+    }
+
     void copyButtons() {
         const QString f = copyOf("copy.mp3", cbrBytes);
         QCOMPARE(sh("id3v2 -1 -a 'V1 Artist' -t 'V1 Title' -g 8 " + quote(f.toStdString()) + " >/dev/null"),
@@ -546,8 +630,10 @@ private slots:
                     << QString(field) << k.key << k.modifiers << (k.marks || (genreBox && types));
             }
         }
-        // The memo has no key handler.
-        QTest::newRow("M_Comment letter") << "M_Comment" << int(Qt::Key_Q) << none << false;
+        // The memo marks like the other fields: an edit made only there is not lost.
+        QTest::newRow("M_Comment letter") << "M_Comment" << int(Qt::Key_Q) << none << true;
+        QTest::newRow("M_Comment enter") << "M_Comment" << int(Qt::Key_Return) << none << true;
+        QTest::newRow("M_Comment cursor") << "M_Comment" << int(Qt::Key_Left) << none << false;
     }
     void markingKeys() {
         QFETCH(QString, field);
@@ -629,7 +715,7 @@ private slots:
     void durationTexts_data() {
         QTest::addColumn<int>("bytes");
         QTest::addColumn<QString>("shown");
-        // A CBR 128 kbit/s stream lasts its size / 16000 bytes per second.
+        // A CBR 128 kbit/s stream without an "Info" header lasts its size / 16000 bytes per second.
         QTest::newRow("215.27 s") << 215270 * 16 << "215.3 sec.";
         QTest::newRow("0.5 s") << 8000 << ".5 sec.";
         QTest::newRow("1.04 s") << 16640 << "1.0 sec.";
@@ -640,8 +726,11 @@ private slots:
         // lame's frames repeated (or cut) to the size.
         Bytes b;
         b.reserve(static_cast<std::size_t>(bytes));
+        // Without lame's first frame, which holds the "Info" header and its frame count.
+        const std::size_t second = 417; // 128 kbit/s at 44100 Hz, not padded
+        QCOMPARE(int(static_cast<unsigned char>(cbrBytes[second])), 0xff);
         while (b.size() < static_cast<std::size_t>(bytes))
-            b.insert(b.end(), cbrBytes.begin(), cbrBytes.end());
+            b.insert(b.end(), cbrBytes.begin() + static_cast<std::ptrdiff_t>(second), cbrBytes.end());
         b.resize(static_cast<std::size_t>(bytes));
         const QString f = copyOf("duration.mp3", b);
         pick(f);

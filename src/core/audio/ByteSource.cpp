@@ -90,6 +90,28 @@ static bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 }
 
 bool ReplaceFileHead(const std::string& fileName, std::span<const std::uint8_t> head, std::int64_t skip) {
+    if (skip < 0)
+        return false;
+    return RewriteFile(fileName, {FilePiece::New({head.begin(), head.end()}), FilePiece::Old(skip)});
+}
+
+// Copies the bytes from to to of one file onto the end of another.
+static bool copyRange(int in, int out, std::int64_t from, std::int64_t to,
+                      std::vector<std::uint8_t>& buffer) {
+    std::int64_t pos = from;
+    while (pos < to) {
+        auto want = static_cast<std::size_t>(
+            std::min<std::int64_t>(to - pos, static_cast<std::int64_t>(buffer.size())));
+        std::int64_t n = preadFull(in, pos, std::span<std::uint8_t>(buffer.data(), want));
+        if (n <= 0 || !writeAll(out, buffer.data(), static_cast<std::size_t>(n)))
+            return false;
+        pos += n;
+    }
+    return true;
+}
+
+bool RewriteFile(const std::string& fileName, const std::vector<FilePiece>& pieces,
+                 std::int64_t expectedSize) {
     // Rewrite the file a link points to, not the link.
     char resolved[PATH_MAX];
     if (!::realpath(fileName.c_str(), resolved))
@@ -98,8 +120,13 @@ bool ReplaceFileHead(const std::string& fileName, std::span<const std::uint8_t> 
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    if (skip < 0 || skip > st.st_size)
+    if (expectedSize >= 0 && st.st_size != expectedSize)
         return false;
+    for (const FilePiece& p : pieces) {
+        std::int64_t to = p.To < 0 ? st.st_size : p.To;
+        if (!p.IsNew && (p.From < 0 || p.From > to || to > st.st_size))
+            return false;
+    }
     if (!MakeOwnerWritable(path))
         return false;
 
@@ -119,21 +146,18 @@ bool ReplaceFileHead(const std::string& fileName, std::span<const std::uint8_t> 
     bool ok = ::fchmod(out, (st.st_mode & 07777) | S_IWUSR) == 0;
     if (ok && ::geteuid() == 0)
         (void)!::fchown(out, st.st_uid, st.st_gid);
-    ok = ok && writeAll(out, head.data(), head.size());
     std::vector<std::uint8_t> buffer(1 << 20);
-    std::int64_t pos = skip;
-    while (ok) {
-        std::int64_t n = preadFull(in, pos, buffer);
-        if (n < 0)
-            ok = false;
-        else if (n == 0)
+    for (const FilePiece& p : pieces) {
+        if (!ok)
             break;
-        else {
-            ok = writeAll(out, buffer.data(), static_cast<std::size_t>(n));
-            pos += n;
-        }
+        if (p.IsNew)
+            ok = writeAll(out, p.Bytes.data(), p.Bytes.size());
+        else
+            ok = copyRange(in, out, p.From, p.To < 0 ? st.st_size : p.To, buffer);
     }
-    ok = ok && pos >= st.st_size; // the whole old file was copied
+    // The old file must not have changed size while it was copied.
+    struct stat now {};
+    ok = ok && ::fstat(in, &now) == 0 && now.st_size == st.st_size;
     ok = ok && ::fsync(out) == 0;
     ok = ::close(out) == 0 && ok;
     ::close(in);

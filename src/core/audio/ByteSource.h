@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace korvel {
 
@@ -51,5 +52,22 @@ bool MakeOwnerWritable(const std::string& fileName);
 // beside the old one, flushed to disk and renamed over it in one step: whatever fails, the user
 // has either the old file untouched or the complete new one, and no temporary file is left.
 bool ReplaceFileHead(const std::string& fileName, std::span<const std::uint8_t> head, std::int64_t skip);
+
+// One piece of a rewritten file: new bytes, or the bytes From to To of the old file (To = -1: to
+// its end).
+struct FilePiece {
+    std::vector<std::uint8_t> Bytes;
+    std::int64_t From = 0;
+    std::int64_t To = 0;
+    bool IsNew = false;
+    static FilePiece New(std::vector<std::uint8_t> bytes) { return {std::move(bytes), 0, 0, true}; }
+    static FilePiece Old(std::int64_t from, std::int64_t to = -1) { return {{}, from, to, false}; }
+};
+
+// Rewrites a file as the pieces in order, in one step as ReplaceFileHead does: a temporary file
+// beside it, flushed, renamed over it. expectedSize (when not -1) is the size the old file must
+// still have, so that a file changed since its tags were read is not cut wrongly.
+bool RewriteFile(const std::string& fileName, const std::vector<FilePiece>& pieces,
+                 std::int64_t expectedSize = -1);
 
 } // namespace korvel

@@ -184,6 +184,7 @@ std::optional<std::uint8_t> GenreIndexOf(std::string_view text) {
 
 void TID3v1::Clear() {
     hasTag_ = false;
+    tagOffset_ = -1;
     tagRevision_ = 1;
     title_.clear();
     artist_.clear();
@@ -252,6 +253,53 @@ void TID3v1::LoadFromBlock(std::span<const std::uint8_t, BlockSize> b) {
     genreIndex_ = b[127];
 }
 
+// Where the block lies, given the last 128 bytes before `end`: there, or just before trailers that
+// other programs append behind it: an APE tag ("APETAGEX" footer) or an ID3v2 tag with a footer
+// ("3DI"). Each trailer costs one more read.
+static std::int64_t findBlock(ByteSource& source, std::int64_t end, TID3v1::Block block) {
+    constexpr auto N = static_cast<std::int64_t>(TID3v1::BlockSize);
+    for (int trailers = 0; trailers < 4 && end >= N; ++trailers) {
+        if (std::memcmp(block.data(), "TAG", 3) == 0)
+            return end - N;
+        std::int64_t size = 0;
+        if (std::memcmp(block.data() + 96, "APETAGEX", 8) == 0) {
+            auto le32 = [&](std::size_t at) {
+                return static_cast<std::uint32_t>(block[at]) |
+                       static_cast<std::uint32_t>(block[at + 1]) << 8 |
+                       static_cast<std::uint32_t>(block[at + 2]) << 16 |
+                       static_cast<std::uint32_t>(block[at + 3]) << 24;
+            };
+            size = le32(96 + 12) +
+                   ((le32(96 + 20) & 0x80000000u) ? 32 : 0); // footer included, header if flagged
+            if (size < 32)
+                return -1;
+        } else if (std::memcmp(block.data() + 118, "3DI", 3) == 0 &&
+                   (block[124] | block[125] | block[126] | block[127]) < 0x80) {
+            size = (static_cast<std::int64_t>(block[124]) << 21 | block[125] << 14 | block[126] << 7 |
+                    block[127]) +
+                   20;
+        } else {
+            return -1;
+        }
+        if (size > end - N)
+            return -1;
+        end -= size;
+        if (source.ReadAt(end - N, block) != N)
+            return -1;
+    }
+    return -1;
+}
+
+std::int64_t TID3v1::FindTagOffset(ByteSource& source) {
+    Block block{};
+    std::int64_t size = source.Size();
+    if (size < static_cast<std::int64_t>(BlockSize) ||
+        source.ReadAt(size - static_cast<std::int64_t>(BlockSize), block) !=
+            static_cast<std::int64_t>(BlockSize))
+        return -1;
+    return findBlock(source, size, block);
+}
+
 bool TID3v1::LoadTag(ByteSource& source) {
     Clear();
     std::int64_t size = source.Size();
@@ -261,7 +309,12 @@ bool TID3v1::LoadTag(ByteSource& source) {
     if (source.ReadAt(size - static_cast<std::int64_t>(BlockSize), block) !=
         static_cast<std::int64_t>(BlockSize))
         return false;
+    std::int64_t at = findBlock(source, size, block);
+    if (at >= 0 && at != size - static_cast<std::int64_t>(BlockSize) &&
+        source.ReadAt(at, block) != static_cast<std::int64_t>(BlockSize))
+        return false;
     LoadFromBlock(block);
+    tagOffset_ = hasTag_ ? at : -1;
     return true;
 }
 
@@ -293,14 +346,6 @@ TID3v1::Block TID3v1::BuildBlock() const {
     return b;
 }
 
-// Reads the last 128 bytes of an open file; false when it is shorter or cannot be read.
-static bool readLastBlock(int fd, off_t size, TID3v1::Block& block) {
-    if (size < static_cast<off_t>(TID3v1::BlockSize))
-        return false;
-    return ::pread(fd, block.data(), block.size(), size - static_cast<off_t>(block.size())) ==
-           static_cast<ssize_t>(block.size());
-}
-
 static int openForWriting(const std::string& fileName, off_t& size) {
     if (!MakeOwnerWritable(fileName))
         return -1;
@@ -316,46 +361,62 @@ static int openForWriting(const std::string& fileName, off_t& size) {
     return fd;
 }
 
-bool TID3v1::StripTag(const std::string& fileName) const {
+// Where the file's block lies (-1: none) and how long the file is; false when it cannot be read or
+// is shorter than a block.
+static bool locateBlock(const std::string& fileName, std::int64_t& at, std::int64_t& size) {
     FileSource source;
-    Block block{};
-    if (!source.Open(fileName) || source.Size() < static_cast<std::int64_t>(BlockSize) ||
-        source.ReadAt(source.Size() - static_cast<std::int64_t>(BlockSize), block) !=
-            static_cast<std::int64_t>(BlockSize))
+    if (!source.Open(fileName) || source.Size() < static_cast<std::int64_t>(TID3v1::BlockSize))
         return false;
-    if (std::memcmp(block.data(), "TAG", 3) != 0)
+    TID3v1 probe;
+    if (!probe.LoadTag(source))
+        return false;
+    at = probe.TagOffset();
+    size = source.Size();
+    return true;
+}
+
+bool TID3v1::StripTag(const std::string& fileName) const {
+    std::int64_t at = -1, size = 0;
+    if (!locateBlock(fileName, at, size))
+        return false;
+    if (at < 0)
         return true;
-    off_t size = 0;
-    int fd = openForWriting(fileName, size);
+    if (at + static_cast<std::int64_t>(BlockSize) != size) // a trailer follows: cut the block out
+        return RewriteFile(fileName,
+                           {FilePiece::Old(0, at), FilePiece::Old(at + static_cast<std::int64_t>(BlockSize))},
+                           size);
+    off_t now = 0;
+    int fd = openForWriting(fileName, now);
     if (fd < 0)
         return false;
-    bool ok = readLastBlock(fd, size, block) && std::memcmp(block.data(), "TAG", 3) == 0 &&
-              ::ftruncate(fd, size - static_cast<off_t>(BlockSize)) == 0;
+    Block block{};
+    bool ok = now == size &&
+              ::pread(fd, block.data(), block.size(), static_cast<off_t>(at)) ==
+                  static_cast<ssize_t>(block.size()) &&
+              std::memcmp(block.data(), "TAG", 3) == 0 && ::ftruncate(fd, static_cast<off_t>(at)) == 0;
     ok = ::close(fd) == 0 && ok;
     return ok;
 }
 
 bool TID3v1::WriteTag(const std::string& fileName) const {
-    // The new block overwrites an old tag in place or is appended; an append that fails part way
-    // is cut off again, so a failure never leaves the file without its old tag or with half a new one.
+    // The new block overwrites the old tag in place (also one that other trailers follow) or is
+    // appended; an append that fails part way is cut off again, so a failure never leaves the file
+    // without its old tag or with half a new one.
     Block block = BuildBlock();
-    {
-        FileSource source;
-        if (!source.Open(fileName) || source.Size() < static_cast<std::int64_t>(BlockSize))
-            return false;
-    }
-    off_t size = 0;
-    int fd = openForWriting(fileName, size);
+    std::int64_t at = -1, size = 0;
+    if (!locateBlock(fileName, at, size))
+        return false;
+    off_t now = 0;
+    int fd = openForWriting(fileName, now);
     if (fd < 0)
         return false;
-    Block old{};
-    bool ok = readLastBlock(fd, size, old);
+    bool ok = now == size;
     if (ok) {
-        bool replace = std::memcmp(old.data(), "TAG", 3) == 0;
-        off_t at = replace ? size - static_cast<off_t>(BlockSize) : size;
-        ok = ::pwrite(fd, block.data(), block.size(), at) == static_cast<ssize_t>(block.size());
+        bool replace = at >= 0;
+        off_t pos = replace ? static_cast<off_t>(at) : now;
+        ok = ::pwrite(fd, block.data(), block.size(), pos) == static_cast<ssize_t>(block.size());
         if (!ok && !replace)
-            (void)!::ftruncate(fd, size);
+            (void)!::ftruncate(fd, now);
         ok = ok && ::fsync(fd) == 0;
     }
     ok = ::close(fd) == 0 && ok;

@@ -1,7 +1,7 @@
 #pragma once
-// The ID3v1 tag: the fixed 128-byte block at the very end of an MP3 file ("TAG", title, artist,
-// album, year, comment, in version 1.1 a track number, and a genre byte), and the genre names
-// shared by both tag editors.
+// The ID3v1 tag: the fixed 128-byte block at the end of an MP3 file ("TAG", title, artist, album,
+// year, comment, in version 1.1 a track number, and a genre byte), before any APE tag or appended
+// ID3v2 tag other programs put behind it; and the genre names shared by both tag editors.
 
 #include "core/audio/ByteSource.h"
 
@@ -38,12 +38,15 @@ public:
     // not it holds a tag; false when it cannot be read or is shorter than 128 bytes.
     bool LoadTag(const std::string& fileName);
     bool LoadTag(ByteSource& source);
-    // Replaces the file's tag (or adds one) with the fields. True only when the file ends with the
-    // new block; on failure the file keeps its old length and contents.
+    // Replaces the file's tag where it lies (or adds one at the end) with the fields. True only when
+    // the new block was written; on failure the file keeps its old length and contents.
     bool WriteTag(const std::string& fileName) const;
     // Removes the file's tag if it has one. True when the file could be read and any tag was cut off.
     bool StripTag(const std::string& fileName) const;
 
+    // Where the block lies: the last 128 bytes, or just before an APE tag or an ID3v2 tag with a
+    // footer that end the file. -1 when there is none.
+    static std::int64_t FindTagOffset(ByteSource& source);
     // Fills the fields from a 128-byte block (which need not be a tag: then HasTag stays false).
     void LoadFromBlock(std::span<const std::uint8_t, BlockSize> block);
     // The block WriteTag writes.
@@ -53,6 +56,8 @@ public:
     static std::uint8_t DetectRevision(std::span<const std::uint8_t, BlockSize> block);
 
     bool HasTag() const { return hasTag_; }
+    // Where the block read by LoadTag lies in the file (-1: no tag).
+    std::int64_t TagOffset() const { return tagOffset_; }
     std::uint8_t TagRevision() const { return tagRevision_; }
     const std::string& TitleField() const { return title_; }
     const std::string& ArtistField() const { return artist_; }
@@ -76,6 +81,7 @@ public:
 
 private:
     bool hasTag_ = false;
+    std::int64_t tagOffset_ = -1;
     std::uint8_t tagRevision_ = 1;
     std::string title_, artist_, album_, year_, comment_;
     std::uint8_t trackNumber_ = 0;

@@ -1,61 +1,65 @@
 #include "core/audio/ID3v2.h"
 
+#include "core/audio/ID3v1.h"
+#include "core/audio/ID3v2Text.h"
 #include "core/audio/TagText.h"
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace korvel {
 
 namespace {
+
+constexpr std::uint8_t Unsynchronised = 0x80;
+constexpr std::uint8_t ExtendedHeader = 0x40; // in 2.2: compression
+constexpr std::uint8_t Footer = 0x10;         // 2.4 only
 
 std::uint32_t bigEndian32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
            static_cast<std::uint32_t>(p[2]) << 8 | p[3];
 }
 
-void putBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 24));
-    out.push_back(static_cast<std::uint8_t>(v >> 16));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
+std::uint32_t syncsafe32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0] & 0x7F) << 21 | static_cast<std::uint32_t>(p[1] & 0x7F) << 14 |
+           static_cast<std::uint32_t>(p[2] & 0x7F) << 7 | (p[3] & 0x7F);
 }
 
-std::string bytesText(std::span<const std::uint8_t> bytes) {
-    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+bool hasFooter(std::span<const std::uint8_t> header) {
+    return header[3] == 4 && (header[5] & Footer);
 }
 
-// The text of an encoded string: 1 UTF-16 with byte order mark, 2 UTF-16 big-endian, 3 UTF-8.
-std::string decode(std::uint8_t encoding, std::span<const std::uint8_t> bytes) {
-    if (encoding == 1 || encoding == 2)
-        return Utf16ToLatin1(bytes, encoding == 2);
-    return Utf8ToLatin1(bytesText(bytes));
+// The identifiers a field is read from, first match first.
+std::vector<std::string_view> idsOf(int slot, std::uint8_t version) {
+    if (slot == TID3v2::YearSlot)
+        return version == 4 ? std::vector<std::string_view>{"TDRC", "TYER"}
+                            : std::vector<std::string_view>{"TYER", "TDRC"};
+    return {TID3v2::FrameIds[static_cast<std::size_t>(slot)]};
 }
 
-// Undoes the unsynchronisation of a tag body: every 0xFF 0x00 becomes 0xFF.
-std::vector<std::uint8_t> resynchronise(std::span<const std::uint8_t> body) {
-    std::vector<std::uint8_t> out;
-    out.reserve(body.size());
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        out.push_back(body[i]);
-        if (body[i] == 0xFF && i + 1 < body.size() && body[i + 1] == 0x00)
-            ++i;
-    }
+std::string joined(const std::vector<std::string>& values) {
+    std::string out;
+    for (const auto& v : values)
+        if (!v.empty())
+            out += (out.empty() ? "" : "/") + v;
     return out;
 }
-
-constexpr std::uint16_t CompressedOrEncrypted = 0x00C0;
 
 } // namespace
 
 void TID3v2::Clear() {
     hasTag_ = false;
     majorVersion_ = 0;
+    flags_ = 0;
     tagSize_ = 0;
+    declaredSize_ = 0;
+    damage_ = Damage::None;
     title_.clear();
     artist_.clear();
     album_.clear();
     trackNumber_ = 0;
+    trackText_.clear();
     year_.clear();
     genre_.clear();
     comment_.clear();
@@ -82,19 +86,38 @@ void TID3v2::SetComment(std::string_view text) {
     comment_ = TrimRight32(text);
 }
 
+std::string TID3v2::DamageText(Damage damage) {
+    switch (damage) {
+    case Damage::None:
+        return {};
+    case Damage::SizePastEnd:
+        return "Its ID3v2 tag claims more bytes than the file holds.";
+    case Damage::DamagedFrames:
+        return "Its ID3v2 tag is damaged: a frame runs past the end of the tag.";
+    case Damage::UnknownVersion:
+        return "Its ID3v2 tag is of a version that is not known.";
+    case Damage::Unsupported:
+        return "Its ID3v2 tag is compressed as a whole, which is not supported.";
+    }
+    return {};
+}
+
 std::int64_t TID3v2::TotalTagSize(std::span<const std::uint8_t, HeaderSize> h, std::int64_t fileSize) {
     std::int64_t size = (static_cast<std::int64_t>(h[6]) << 21) + (static_cast<std::int64_t>(h[7]) << 14) +
                         (static_cast<std::int64_t>(h[8]) << 7) + h[9] + static_cast<std::int64_t>(HeaderSize);
+    if (hasFooter(h))
+        size += static_cast<std::int64_t>(HeaderSize);
     return size > fileSize ? 0 : size;
 }
 
-std::array<std::uint8_t, TID3v2::HeaderSize> TID3v2::BuildTagHeader(std::uint32_t framesSize) {
+std::array<std::uint8_t, TID3v2::HeaderSize>
+TID3v2::BuildTagHeader(std::uint32_t framesSize, std::uint8_t version, std::uint8_t flags) {
     return {'I',
             'D',
             '3',
-            3,
+            version,
             0,
-            0,
+            flags,
             static_cast<std::uint8_t>((framesSize >> 21) & 0x7F),
             static_cast<std::uint8_t>((framesSize >> 14) & 0x7F),
             static_cast<std::uint8_t>((framesSize >> 7) & 0x7F),
@@ -128,103 +151,159 @@ std::uint8_t TID3v2::ParseTrackNumber(std::string_view text) {
 
 std::string TID3v2::StripGenreCode(std::string_view text) {
     std::string t = Trim32(text);
-    if (auto close = t.rfind(')'); close != std::string::npos)
-        t.erase(0, close + 1);
-    return t;
+    auto nameOf = [](std::string_view code) -> std::string {
+        if (code == "RX")
+            return "Remix";
+        if (code == "CR")
+            return "Cover";
+        auto index = GenreIndexOf(code);
+        if (index && !code.empty() && code.size() <= 3 && *index < GenreNames.size())
+            return std::string(GenreNames[*index]);
+        return std::string(code);
+    };
+    // A bare number: a genre of the list.
+    if (!t.empty() && t.size() <= 3 &&
+        std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return nameOf(t);
+    // Codes in parentheses, then an optional refinement; "((" starts a text that begins with "(".
+    std::string firstCode;
+    std::size_t pos = 0;
+    while (pos < t.size() && t[pos] == '(') {
+        if (pos + 1 < t.size() && t[pos + 1] == '(') {
+            ++pos; // the refinement is "(" and what follows
+            break;
+        }
+        auto close = t.find(')', pos);
+        if (close == std::string::npos)
+            break;
+        if (firstCode.empty())
+            firstCode = t.substr(pos + 1, close - pos - 1);
+        pos = close + 1;
+    }
+    std::string refinement = Trim32(std::string_view(t).substr(pos));
+    if (!refinement.empty() || firstCode.empty())
+        return refinement;
+    return nameOf(firstCode);
 }
 
-std::string TID3v2::SlotText(const ID3v2Frame& frame) {
-    const auto& d = frame.Data;
-    if (d.empty() || (frame.Flags & CompressedOrEncrypted))
-        return {};
-    std::uint8_t enc = d[0];
-    if (enc < 1 || enc > 3)
-        return bytesText(d);
-    std::span<const std::uint8_t> rest(d.data() + 1, d.size() - 1);
-    if (frame.Id != "COMM")
-        return std::string(1, '\0') + decode(enc, rest);
-    // Comment: language, short description, terminator, text.
-    std::size_t langLen = std::min<std::size_t>(3, rest.size());
-    std::string out = std::string(1, '\0') + bytesText(rest.first(langLen));
-    rest = rest.subspan(langLen);
-    std::size_t unit = enc == 3 ? 1 : 2;
-    std::size_t end = rest.size();
-    for (std::size_t i = 0; i + unit <= rest.size(); i += unit) {
-        if (rest[i] == 0 && (unit == 1 || rest[i + 1] == 0)) {
-            end = i;
+const std::string& TID3v2::fieldOf(int slot) const {
+    switch (slot) {
+    case TitleSlot:
+        return title_;
+    case ArtistSlot:
+        return artist_;
+    case AlbumSlot:
+        return album_;
+    case TrackSlot:
+        return trackText_;
+    case YearSlot:
+        return year_;
+    case GenreSlot:
+        return genre_;
+    default:
+        return comment_;
+    }
+}
+
+void TID3v2::readFields() {
+    const std::uint8_t version = WriteVersion();
+    std::array<std::string, SlotCount> texts;
+    for (int s = 0; s < SlotCount; ++s) {
+        if (s == CommentSlot) {
+            // The first comment without a description, else the first comment.
+            int first = -1, plain = -1;
+            ID3v2Comment firstText, plainText;
+            for (std::size_t i = 0; i < frames_.size() && plain < 0; ++i) {
+                if (frames_[i].Id != "COMM")
+                    continue;
+                auto content = FrameContent(frames_[i], version);
+                auto c = content ? DecodeComment(*content) : std::nullopt;
+                if (!c)
+                    continue;
+                if (first < 0) {
+                    first = static_cast<int>(i);
+                    firstText = *c;
+                }
+                if (c->Description.empty()) {
+                    plain = static_cast<int>(i);
+                    plainText = *c;
+                }
+            }
+            slotFrame_[s] = plain >= 0 ? plain : first;
+            texts[s] = plain >= 0 ? plainText.Text : firstText.Text;
+            continue;
+        }
+        for (std::string_view id : idsOf(s, version)) {
+            auto it =
+                std::find_if(frames_.begin(), frames_.end(), [&](const ID3v2Frame& f) { return f.Id == id; });
+            if (it == frames_.end())
+                continue;
+            slotFrame_[s] = static_cast<int>(it - frames_.begin());
+            if (auto content = FrameContent(*it, version))
+                texts[s] = joined(DecodeTextFrame(*content));
             break;
         }
     }
-    out += decode(enc, rest.first(end));
-    if (end < rest.size()) {
-        out += '\0';
-        out += decode(enc, rest.subspan(end + unit));
-    }
-    return out;
+    title_ = Trim32(texts[TitleSlot]);
+    artist_ = Trim32(texts[ArtistSlot]);
+    album_ = Trim32(texts[AlbumSlot]);
+    year_ = Trim32(texts[YearSlot]);
+    trackText_ = Trim32(texts[TrackSlot]);
+    trackNumber_ = ParseTrackNumber(trackText_);
+    genre_ = StripGenreCode(texts[GenreSlot]);
+    comment_ = Trim32(texts[CommentSlot]);
 }
 
 void TID3v2::LoadFromBytes(std::span<const std::uint8_t> bytes, std::int64_t fileSize) {
     Clear();
     if (bytes.size() < HeaderSize || std::memcmp(bytes.data(), "ID3", 3) != 0)
         return;
+    auto header = bytes.first<HeaderSize>();
     hasTag_ = true;
     majorVersion_ = bytes[3];
-    tagSize_ = static_cast<std::int32_t>(TotalTagSize(bytes.first<HeaderSize>(), fileSize));
-    if (majorVersion_ != 3 || tagSize_ == 0)
+    flags_ = bytes[5];
+    declaredSize_ = TotalTagSize(header, std::numeric_limits<std::int64_t>::max());
+    tagSize_ = static_cast<std::int32_t>(TotalTagSize(header, fileSize));
+    if (majorVersion_ < 2 || majorVersion_ > 4) {
+        damage_ = Damage::UnknownVersion;
         return;
+    }
+    if (majorVersion_ == 2 && (flags_ & ExtendedHeader)) {
+        damage_ = Damage::Unsupported; // 2.2 compression: no scheme was ever defined
+        return;
+    }
+    if (tagSize_ == 0)
+        damage_ = Damage::SizePastEnd; // the frames the file holds are still shown
 
-    std::uint8_t flags = bytes[5];
-    auto tagEnd = std::min<std::size_t>(static_cast<std::size_t>(tagSize_), bytes.size());
-    std::span<const std::uint8_t> body = bytes.subspan(HeaderSize, tagEnd - HeaderSize);
+    std::int64_t bodyEnd = declaredSize_ - (hasFooter(header) ? static_cast<std::int64_t>(HeaderSize) : 0);
+    auto end =
+        static_cast<std::size_t>(std::min<std::int64_t>(bodyEnd, static_cast<std::int64_t>(bytes.size())));
+    std::span<const std::uint8_t> body = bytes.subspan(HeaderSize, end - HeaderSize);
     std::vector<std::uint8_t> plain;
-    if (flags & 0x80) {
-        plain = resynchronise(body);
+    if ((flags_ & Unsynchronised) && majorVersion_ != 4) {
+        plain = Resynchronise(body);
         body = plain;
     }
-    if (flags & 0x40) { // extended header: its size, then that many bytes
-        if (body.size() < 4)
+    if (flags_ & ExtendedHeader) {
+        if (body.size() < 4) {
+            damage_ = Damage::DamagedFrames;
             return;
-        std::uint64_t ext = 4ull + bigEndian32(body.data());
-        if (ext > body.size())
+        }
+        std::uint64_t ext = majorVersion_ == 4 ? syncsafe32(body.data()) : 4ull + bigEndian32(body.data());
+        if (ext > body.size() || ext < 4) {
+            damage_ = Damage::DamagedFrames;
             return;
+        }
         body = body.subspan(static_cast<std::size_t>(ext));
     }
-
-    std::array<std::string, 7> slots;
-    std::size_t pos = 0;
-    while (pos + 10 <= body.size()) {
-        const std::uint8_t* h = body.data() + pos;
-        if (h[0] < 'A' || h[0] > 'Z')
-            break; // padding
-        ID3v2Frame frame;
-        frame.Id = bytesText({h, 4});
-        std::uint32_t size = bigEndian32(h + 4);
-        frame.Flags = static_cast<std::uint16_t>(h[8] << 8 | h[9]);
-        std::size_t dataAt = pos + 10;
-        std::size_t available = body.size() - dataAt;
-        std::size_t n = std::min<std::size_t>(size, available);
-        frame.Data.assign(body.begin() + static_cast<std::ptrdiff_t>(dataAt),
-                          body.begin() + static_cast<std::ptrdiff_t>(dataAt + n));
-        for (std::size_t s = 0; s < FrameIds.size(); ++s) {
-            if (frame.Id == FrameIds[s]) {
-                slots[s] = SlotText(frame);
-                slotFrame_[s] = static_cast<int>(frames_.size());
-            }
-        }
-        frames_.push_back(std::move(frame));
-        if (size > available)
-            break; // the frame runs past the tag
-        pos = dataAt + size;
-    }
-
-    title_ = Trim32(slots[TitleSlot]);
-    artist_ = Trim32(slots[ArtistSlot]);
-    album_ = Trim32(slots[AlbumSlot]);
-    year_ = Trim32(slots[YearSlot]);
-    trackNumber_ = ParseTrackNumber(slots[TrackSlot]);
-    genre_ = StripGenreCode(slots[GenreSlot]);
-    const std::string& c = slots[CommentSlot];
-    comment_ = c.size() > 4 ? Trim32(std::string_view(c).substr(4)) : std::string();
+    ID3v2FrameList list = ReadFrames(majorVersion_, body, (flags_ & Unsynchronised) && majorVersion_ == 4);
+    if (list.Damaged && damage_ == Damage::None)
+        damage_ = Damage::DamagedFrames;
+    frames_ = std::move(list.Frames);
+    if (majorVersion_ == 2)
+        for (auto& f : frames_)
+            f = ConvertFrame22(f);
+    readFields();
 }
 
 bool TID3v2::LoadHeader(ByteSource& source) {
@@ -235,6 +314,8 @@ bool TID3v2::LoadHeader(ByteSource& source) {
     if (std::memcmp(header.data(), "ID3", 3) == 0) {
         hasTag_ = true;
         majorVersion_ = header[3];
+        flags_ = header[5];
+        declaredSize_ = TotalTagSize(header, std::numeric_limits<std::int64_t>::max());
         tagSize_ = static_cast<std::int32_t>(TotalTagSize(header, source.Size()));
     }
     return true;
@@ -243,9 +324,9 @@ bool TID3v2::LoadHeader(ByteSource& source) {
 bool TID3v2::LoadTag(ByteSource& source) {
     if (!LoadHeader(source))
         return false;
-    if (!hasTag_ || majorVersion_ != 3 || tagSize_ == 0)
+    if (!hasTag_)
         return true;
-    std::vector<std::uint8_t> tag(static_cast<std::size_t>(tagSize_));
+    std::vector<std::uint8_t> tag(static_cast<std::size_t>(std::min(declaredSize_, source.Size())));
     std::int64_t n = source.ReadAt(0, tag);
     if (n < static_cast<std::int64_t>(HeaderSize))
         return true; // the frames cannot be read: the header is all there is
@@ -263,93 +344,96 @@ bool TID3v2::LoadTag(const std::string& fileName) {
     return LoadTag(source);
 }
 
-std::string TID3v2::fieldOf(int slot) const {
-    switch (slot) {
-    case TitleSlot:
-        return title_;
-    case ArtistSlot:
-        return artist_;
-    case AlbumSlot:
-        return album_;
-    case TrackSlot:
-        return std::to_string(trackNumber_);
-    case YearSlot:
-        return year_;
-    case GenreSlot:
-        return genre_;
-    default:
-        return comment_;
+std::optional<std::vector<std::uint8_t>> TID3v2::contentOf(int slot, const ID3v2Frame* old,
+                                                           std::uint8_t version) const {
+    const std::string& text = fieldOf(slot);
+    if (text.empty())
+        return std::nullopt;
+    if (slot == CommentSlot) {
+        ID3v2Comment c;
+        if (old) // the comment keeps its language and description
+            if (auto content = FrameContent(*old, version))
+                if (auto was = DecodeComment(*content))
+                    c = *was;
+        c.Text = text;
+        return EncodeComment(c, version);
     }
-}
-
-std::string TID3v2::writeTextOf(int slot) const {
-    switch (slot) {
-    case TrackSlot:
-        return trackNumber_ ? std::to_string(trackNumber_) : std::string();
-    case CommentSlot:
-        return comment_.empty() ? std::string() : std::string("eng\0", 4) + comment_;
-    default:
-        return fieldOf(slot);
-    }
+    return EncodeTextFrame(text, version);
 }
 
 std::optional<std::vector<std::uint8_t>> TID3v2::BuildTag(const TID3v2& existing) const {
-    std::vector<std::uint8_t> out(HeaderSize);
-    auto emit = [&out](std::string_view id, std::uint16_t flags, std::span<const std::uint8_t> data,
-                       bool encodingByte) {
-        std::size_t size = data.size() + (encodingByte ? 1 : 0);
-        if (size > 0x0FFFFFFF)
-            return false;
-        out.insert(out.end(), id.begin(), id.end());
-        putBigEndian32(out, static_cast<std::uint32_t>(size));
-        out.push_back(static_cast<std::uint8_t>(flags >> 8));
-        out.push_back(static_cast<std::uint8_t>(flags));
-        if (encodingByte)
-            out.push_back(0);
-        out.insert(out.end(), data.begin(), data.end());
-        return out.size() <= static_cast<std::size_t>(MaxTagSize);
-    };
-
-    // Frames of an existing 2.3 tag survive: a slot whose field is unchanged keeps its frame as it
-    // was (with its encoding, "7/12" track text or genre code), and every frame that is not one
-    // of the seven follows the seven, in its old order.
-    bool keep = existing.hasTag_ && existing.majorVersion_ == 3 && existing.tagSize_ > 0;
-    for (int s = 0; s < static_cast<int>(FrameIds.size()); ++s) {
-        int old = keep ? existing.slotFrame_[s] : -1;
-        if (old >= 0 && existing.fieldOf(s) == fieldOf(s)) {
-            const ID3v2Frame& f = existing.frames_[static_cast<std::size_t>(old)];
-            if (!emit(f.Id, f.Flags, f.Data, false))
-                return std::nullopt;
+    if (existing.damage_ != Damage::None)
+        return std::nullopt;
+    const bool had = existing.hasTag_;
+    const std::uint8_t version = had ? existing.WriteVersion() : 3;
+    std::vector<ID3v2Frame> frames = had ? existing.frames_ : std::vector<ID3v2Frame>{};
+    std::vector<bool> dropped(frames.size(), false);
+    std::vector<ID3v2Frame> added;
+    for (int s = 0; s < SlotCount; ++s) {
+        if (s == TrackSlot) // no setter: the track goes back as it was
             continue;
+        int old = had ? existing.slotFrame_[s] : -1;
+        if (old >= 0 && fieldOf(s) == existing.fieldOf(s))
+            continue; // not edited: the frame keeps its bytes
+        if (old < 0 && fieldOf(s).empty())
+            continue;
+        auto content = contentOf(s, old >= 0 ? &frames[static_cast<std::size_t>(old)] : nullptr, version);
+        if (old >= 0) {
+            ID3v2Frame& f = frames[static_cast<std::size_t>(old)];
+            if (!content) {
+                dropped[static_cast<std::size_t>(old)] = true;
+                continue;
+            }
+            f.Data = std::move(*content);
+            f.Flags &= 0xFF00; // status flags stay; compression, grouping and the like no longer apply
+            f.Unsynchronised = false;
+        } else {
+            ID3v2Frame f;
+            f.Id =
+                s == YearSlot && version == 4 ? "TDRC" : std::string(FrameIds[static_cast<std::size_t>(s)]);
+            f.Data = std::move(*content);
+            added.push_back(std::move(f));
         }
-        std::string text = writeTextOf(s);
-        if (!text.empty() &&
-            !emit(FrameIds[s], 0, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, true))
+    }
+    std::vector<std::uint8_t> out(HeaderSize);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        if (!dropped[i] && !AppendFrame(out, frames[i], version))
             return std::nullopt;
-    }
-    if (keep) {
-        for (const auto& f : existing.frames_) {
-            if (std::find(FrameIds.begin(), FrameIds.end(), f.Id) == FrameIds.end() &&
-                !emit(f.Id, f.Flags, f.Data, false))
-                return std::nullopt;
-        }
-    }
-    auto header = BuildTagHeader(static_cast<std::uint32_t>(out.size() - HeaderSize));
+    for (const auto& f : added)
+        if (!AppendFrame(out, f, version))
+            return std::nullopt;
+    if (out.size() > static_cast<std::size_t>(MaxTagSize))
+        return std::nullopt;
+    const std::uint8_t flags = had && version == 4 ? (existing.flags_ & Footer) : 0;
+    auto header = BuildTagHeader(static_cast<std::uint32_t>(out.size() - HeaderSize), version, flags);
     std::copy(header.begin(), header.end(), out.begin());
+    if (flags & Footer) {
+        out.insert(out.end(), {'3', 'D', 'I'});
+        out.insert(out.end(), header.begin() + 3, header.end());
+    }
     return out;
 }
 
 bool TID3v2::WriteTag(const std::string& fileName) const {
+    lastDamage_ = Damage::None;
     TID3v2 existing;
+    std::int64_t size = 0;
     {
         FileSource source;
         if (!source.Open(fileName) || !existing.LoadTag(source))
             return false;
+        size = source.Size();
+    }
+    if (existing.damage_ != Damage::None) {
+        lastDamage_ = existing.damage_;
+        return false;
     }
     auto tag = BuildTag(existing);
     if (!tag)
         return false;
-    return ReplaceFileHead(fileName, *tag, existing.hasTag_ ? existing.tagSize_ : 0);
+    return RewriteFile(
+        fileName, {FilePiece::New(std::move(*tag)), FilePiece::Old(existing.hasTag_ ? existing.tagSize_ : 0)},
+        size);
 }
 
 } // namespace korvel

@@ -42,6 +42,7 @@ bool bytesAre(std::span<const std::uint8_t> w, std::size_t at, std::string_view 
 
 void TMPEGaudio::Clear() {
     fileSizeBytes_ = 0;
+    audioStart_ = 0;
     endEncoderTag_.clear();
     vbrInfo_ = VbrHeaderInfo{};
     firstFrame_ = FrameHeaderInfo{};
@@ -139,10 +140,11 @@ int TMPEGaudio::VbrHeaderOffset(const FrameHeaderInfo& f) {
 }
 
 void TMPEGaudio::ReadVbrHeader(std::span<const std::uint8_t> w, std::size_t o) {
-    if (bytesAre(w, o, "Xing") && o + 128 <= w.size()) {
+    // "Info" is the same header in a constant-bit-rate stream (LAME writes it there).
+    if ((bytesAre(w, o, "Xing") || bytesAre(w, o, "Info")) && o + 128 <= w.size()) {
         vbrInfo_ = VbrHeaderInfo{};
         vbrInfo_.Located = true;
-        vbrInfo_.Signature = "Xing";
+        vbrInfo_.Signature.assign(reinterpret_cast<const char*>(w.data() + o), 4);
         vbrInfo_.TotalFrames = bigEndian32(w, o + 8);
         vbrInfo_.TotalBytes = bigEndian32(w, o + 12);
         vbrInfo_.QualityByte = w[o + 119];
@@ -215,21 +217,33 @@ bool TMPEGaudio::Analyse(ByteSource& source) {
     };
 
     bool ok = true;
-    std::int64_t audioStart = id3v2Tag_.TagSize();
-    std::int64_t n = readWindow(audioStart, WindowSize, false);
+    // The audio begins behind the ID3v2 tag, and behind any further tags stacked after it.
+    audioStart_ = id3v2Tag_.TagSize();
+    for (int stacked = 0; stacked < 8 && audioStart_ > 0; ++stacked) {
+        std::array<std::uint8_t, TID3v2::HeaderSize> h{};
+        if (source.ReadAt(audioStart_, h) != static_cast<std::int64_t>(h.size()) ||
+            std::memcmp(h.data(), "ID3", 3) != 0)
+            break;
+        std::int64_t more = TID3v2::TotalTagSize(h, fileSizeBytes_ - audioStart_);
+        if (more == 0)
+            break;
+        audioStart_ += more;
+    }
+    std::int64_t n = readWindow(audioStart_, WindowSize, false);
     if (n < 0)
         ok = false;
     else
         FindFirstFrame(w);
     if (ok && !firstFrame_.Located && n == WindowSize) {
-        n = readWindow((fileSizeBytes_ - audioStart) / 2, WindowSize, false);
+        // The middle of the audio, counted from where the audio begins.
+        n = readWindow(audioStart_ + (fileSizeBytes_ - audioStart_) / 2, WindowSize, false);
         if (n < 0)
             ok = false;
         else
             FindFirstFrame(w);
     }
     if (ok && firstFrame_.Located && !vbrInfo_.Located) {
-        std::int64_t end = fileSizeBytes_ - (id3v1Tag_.HasTag() ? 128 : 0);
+        std::int64_t end = id3v1Tag_.HasTag() ? id3v1Tag_.TagOffset() : fileSizeBytes_;
         std::int64_t pos = std::max<std::int64_t>(0, end - WindowSize);
         n = readWindow(pos, end - pos, true);
         if (n < 0)
@@ -268,9 +282,13 @@ std::string_view TMPEGaudio::ChannelModeText() const {
 
 std::uint16_t TMPEGaudio::BitRateKbps() const {
     if (vbrInfo_.Located && vbrInfo_.TotalFrames > 0) {
-        double rate =
-            (static_cast<double>(vbrInfo_.TotalBytes) / vbrInfo_.TotalFrames - PaddingSize(firstFrame_)) *
-            SampleRateHz() / SamplesCoefficient(firstFrame_) / 1000.0;
+        // LAME counts the "Info" frame itself in the bytes of a constant-bit-rate stream, not in
+        // its frames.
+        double bytes = static_cast<double>(vbrInfo_.TotalBytes);
+        if (vbrInfo_.Signature == "Info" && bytes > firstFrame_.ByteLength)
+            bytes -= firstFrame_.ByteLength;
+        double rate = (bytes / vbrInfo_.TotalFrames - PaddingSize(firstFrame_)) * SampleRateHz() /
+                      SamplesCoefficient(firstFrame_) / 1000.0;
         rate = std::nearbyint(rate); // ties to the even neighbour
         return static_cast<std::uint16_t>(std::clamp(rate, 0.0, 65535.0));
     }
@@ -292,7 +310,7 @@ double TMPEGaudio::DurationSeconds() const {
     auto kbps = TableBitRate(firstFrame_);
     if (kbps == 0)
         return 0;
-    double audioBytes = static_cast<double>(fileSizeBytes_ - id3v2Tag_.TagSize() - firstFrame_.StartOffset);
+    double audioBytes = static_cast<double>(fileSizeBytes_ - audioStart_ - firstFrame_.StartOffset);
     return std::max(0.0, audioBytes * 8 / kbps / 1000);
 }
 
@@ -306,7 +324,7 @@ EncoderKind TMPEGaudio::GuessEncoder() const {
             return EncoderKind::LAME;
         if (startsWith(vendor, "GOGO") || startsWith(vendor, "MPGE"))
             return EncoderKind::GoGo;
-        if (vbrInfo_.Signature == "Xing")
+        if (vbrInfo_.Signature == "Xing" || vbrInfo_.Signature == "Info")
             return EncoderKind::Xing;
         if (vbrInfo_.Signature == "VBRI")
             return EncoderKind::FhG;

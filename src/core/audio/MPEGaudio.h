@@ -18,7 +18,7 @@ namespace korvel {
 
 struct VbrHeaderInfo {
     bool Located = false;
-    std::string Signature; // "Xing" or "VBRI"
+    std::string Signature; // "Xing", "Info" (constant bit rate) or "VBRI"
     std::int32_t TotalFrames = 0;
     std::int32_t TotalBytes = 0;
     std::uint8_t QualityByte = 0;
@@ -64,7 +64,10 @@ public:
 
     // The stream holds a located frame, a bit rate of 8 to 448 kbit/s and lasts at least 0.1 s.
     bool IsUsable() const;
-    bool IsVbr() const { return vbrInfo_.Located; }
+    // A Xing or VBRI header was found; an "Info" header marks a constant bit rate.
+    bool IsVbr() const { return vbrInfo_.Located && vbrInfo_.Signature != "Info"; }
+    // Where the audio begins: behind the ID3v2 tag and any tag stacked behind it.
+    std::int64_t AudioStart() const { return audioStart_; }
     std::string_view VersionText() const;
     std::string_view LayerText() const;
     std::string_view ChannelModeText() const;
@@ -98,6 +101,7 @@ public:
 
 private:
     std::int64_t fileSizeBytes_ = 0;
+    std::int64_t audioStart_ = 0;
     std::string endEncoderTag_;
     VbrHeaderInfo vbrInfo_;
     FrameHeaderInfo firstFrame_;
