@@ -129,6 +129,8 @@ constexpr std::array Table{
     Key{"Dialogs", "Copying", "Confirm copy", special(Special::CopyPrompt)},
     Key{"Dialogs", "Moving", "Confirm move", special(Special::MovePrompt)},
     Key{"Dialogs", "File", "file(s)", special(Special::CountWord)},
+    Key{"Dialogs", "ZipOnly", "Descriptions can be saved into ZIP archives only",
+        special(Special::ZipOnlySave)},
 };
 
 } // namespace

@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""Description lookup in archives other than ZIP, against the peer tools in the same run.
+
+A 7z (solid LZMA2, as 7z makes it by default) and a tar.xz, each of MEMBERS members (10,000)
+with FILE_ID.DIZ stored last, so that every tool must go through the whole archive:
+`korvel-cli diz` (automatic mode: file_id.diz is the first candidate) against `7z e -so` and
+`bsdtar -xOf` of that member. Also the worst case for the lookup: no description at all (three
+candidates missed, one pass through the archive) against one `bsdtar -xOf` of a missing name.
+Target: not slower than the peers.
+
+Usage: bench/archive_formats.py [BIN_DIR] [WORK_DIR]   (defaults: build/bin, build/bench-formats)
+Environment: MEMBERS (10000), ROUNDS (5).
+"""
+import os
+import subprocess
+import sys
+import time
+
+top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin"))
+work = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(top, "build", "bench-formats"))
+cli = os.path.join(bin_dir, "korvel-cli")
+members = int(os.environ.get("MEMBERS", "10000"))
+rounds = int(os.environ.get("ROUNDS", "5"))
+os.makedirs(work, exist_ok=True)
+env = dict(os.environ, LD_LIBRARY_PATH=bin_dir)
+diz = b"\xc9\xcd\xbb benchmark description \xc8\xcd\xbc\r\n"
+
+
+def timed(cmd):
+    t = time.perf_counter()
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    return time.perf_counter() - t
+
+
+def best(cmd):
+    return min(timed(cmd) for _ in range(rounds))
+
+
+src = os.path.join(work, "src")
+if not os.path.isdir(src):
+    for i in range(members - 1):
+        d = os.path.join(src, f"dir{i // 500:03d}")
+        os.makedirs(d, exist_ok=True)
+        with open(os.path.join(d, f"member{i:06d}.txt"), "w") as f:
+            f.write(f"member {i} " * (1 + i % 40) + "\n")
+    with open(os.path.join(src, "FILE_ID.DIZ"), "wb") as f:
+        f.write(diz)
+names = sorted(n for n in os.listdir(src) if n != "FILE_ID.DIZ") + ["FILE_ID.DIZ"]
+seven = os.path.join(work, "many.7z")
+txz = os.path.join(work, "many.tar.xz")
+empty7 = os.path.join(work, "nodesc.7z")
+if not os.path.exists(seven):
+    subprocess.run(["7z", "a", "-bd", seven] + names, cwd=src, check=True, stdout=subprocess.DEVNULL)
+if not os.path.exists(txz):
+    subprocess.run(["bsdtar", "-Jcf", txz] + names, cwd=src, check=True)
+if not os.path.exists(empty7):
+    subprocess.run(["7z", "a", "-bd", empty7] + names[:-1], cwd=src, check=True, stdout=subprocess.DEVNULL)
+
+for archive, peer in ((seven, ["7z", "e", "-so", seven, "FILE_ID.DIZ"]),
+                      (txz, ["bsdtar", "-xOf", txz, "FILE_ID.DIZ"])):
+    ours_out = subprocess.run([cli, "diz", archive], capture_output=True, env=env)
+    peer_out = subprocess.run(peer, capture_output=True)
+    assert ours_out.returncode == 0 and ours_out.stdout == diz == peer_out.stdout, (ours_out, peer_out.stdout)
+    ours = best([cli, "diz", archive])
+    theirs = best(peer)
+    print(f"{os.path.basename(archive)} ({members} members, description last): korvel-cli diz {ours * 1000:.1f} ms, "
+          f"{' '.join(peer[:2])} {theirs * 1000:.1f} ms, ratio {ours / theirs:.2f}x (target 1.0x)")
+
+for archive in (empty7, txz):
+    if archive == txz:
+        continue
+    ours = best([cli, "diz", archive])
+    theirs = best(["bsdtar", "-xOf", archive, "file_id.diz"])
+    print(f"{os.path.basename(archive)} without a description (3 misses): korvel-cli diz {ours * 1000:.1f} ms, "
+          f"bsdtar -xOf {theirs * 1000:.1f} ms, ratio {ours / theirs:.2f}x")
