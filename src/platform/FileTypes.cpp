@@ -1,5 +1,7 @@
 #include "platform/FileTypes.h"
 
+#include "core/archive/ArchiveNames.h"
+
 #include <QFileIconProvider>
 #include <QMimeDatabase>
 
@@ -43,9 +45,11 @@ void FileTypes::resolve(std::uint32_t id) {
         n = QStringLiteral("File");
     } else {
         const std::string& key = keys_.key(id);
-        QMimeType mt = mimeOfKey(key);
-        if (mt.isValid() && !mt.isDefault())
+        if (const std::string_view archive = archiveTypeName(key); !archive.empty()) {
+            n = QString::fromUtf8(archive.data(), static_cast<qsizetype>(archive.size()));
+        } else if (QMimeType mt = mimeOfKey(key); mt.isValid() && !mt.isDefault()) {
             n = mt.comment();
+        }
         if (n.isEmpty())
             n = QString::fromStdString(key).toUpper() + QStringLiteral(" File");
         n.truncate(MaxTypeName);

@@ -1,7 +1,9 @@
 // The archive reader on archives made here by the real tools (7z, bsdtar, gcab, python's
 // tarfile) and on RAR and LHA archives built byte by byte; hostile archives of every kind.
+#include "core/archive/ArchiveNames.h"
 #include "core/archive/ArchiveReader.h"
 #include "core/archive/ArchiveSniff.h"
+#include "core/files/TypeKeys.h"
 
 #include "../support/ArchiveBytes.h"
 #include "../support/ArchiveFixtures.h"
@@ -488,6 +490,26 @@ TEST(VolumeNames, LookLikeParts) {
         EXPECT_TRUE(looksLikeVolumeName(yes)) << yes;
     for (const char* no : {"a.7z", "game.rar", "x.zip", "part.rar", "r00"})
         EXPECT_FALSE(looksLikeVolumeName(no)) << no;
+}
+
+} // namespace
+
+namespace {
+
+// The browser's type names come from the name alone; compressed tars keep both extensions.
+TEST(ArchiveNames, TypeNamesByExtension) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"GAME.7Z", "7-Zip archive"},
+        {"demo.LZH", "LHA archive"},
+        {"x.tar.gz", "Tar archive (gzip-compressed)"},
+        {"X.TAR.XZ", "Tar archive (xz-compressed)"},
+        {"disk.iso", "ISO 9660 image"},
+        {"setup.cab", "Cabinet archive"},
+        {"notes.gz", ""},
+        {"a.star.gz", ""},
+    };
+    for (const auto& [name, type] : rows)
+        EXPECT_EQ(archiveTypeName(files::TypeKeys::keyFor(files::EntryKind::File, name)), type) << name;
 }
 
 } // namespace
