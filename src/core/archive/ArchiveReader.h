@@ -121,4 +121,10 @@ public:
 // The reader built on libarchive.
 const ArchiveReader& archiveReader();
 
+// Whether the file starts as a ZIP archive does (such files always go to the zip engines).
+bool startsLikeZip(const std::string& path);
+// Whether the file at `path` is read through `reader`: it does not start like a ZIP archive and
+// the reader detects an archive of one of its formats.
+bool isReaderArchive(const std::string& path, const ArchiveReader& reader = archiveReader());
+
 } // namespace korvel

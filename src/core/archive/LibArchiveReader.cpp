@@ -268,17 +268,10 @@ ArchiveEntry entryOf(archive_entry* e) {
     return out;
 }
 
-bool isZipStart(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char head[4] = {};
-    in.read(head, 4);
-    return in.gcount() == 4 && std::memcmp(head, "PK\x03\x04", 4) == 0;
-}
-
 class LibArchiveReader final : public ArchiveReader {
 public:
     ArchiveFormat detect(const std::string& path) const override {
-        if (isZipStart(path))
+        if (startsLikeZip(path))
             return ArchiveFormat::Zip;
         OpenArchive oa;
         if (!oa.open(path).ok())
@@ -467,6 +460,21 @@ public:
 };
 
 } // namespace
+
+bool startsLikeZip(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[4] = {};
+    in.read(head, sizeof head);
+    return in.gcount() == 4 &&
+           (std::memcmp(head, "PK\x03\x04", 4) == 0 || std::memcmp(head, "PK\x05\x06", 4) == 0);
+}
+
+bool isReaderArchive(const std::string& path, const ArchiveReader& reader) {
+    if (startsLikeZip(path))
+        return false;
+    const ArchiveFormat f = reader.detect(path);
+    return f != ArchiveFormat::None && f != ArchiveFormat::Zip;
+}
 
 const ArchiveReader& archiveReader() {
     static const LibArchiveReader reader;

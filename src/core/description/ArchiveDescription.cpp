@@ -2,18 +2,7 @@
 
 #include "core/description/DescriptionText.h"
 
-#include <cstring>
-#include <fstream>
-
 namespace korvel {
-
-bool startsLikeZip(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char head[4] = {};
-    in.read(head, sizeof head);
-    return in.gcount() == 4 &&
-           (std::memcmp(head, "PK\x03\x04", 4) == 0 || std::memcmp(head, "PK\x05\x06", 4) == 0);
-}
 
 LookupResult lookUpDescriptionInReader(const LookupRequest& request, const ArchiveReader& reader,
                                        ArchiveResult* problem) {

@@ -14,10 +14,6 @@ namespace korvel {
 // The most bytes of a description delivered, as the unzip engine's print request does.
 inline constexpr std::size_t kDescriptionBound = 4u * 1024u * 1024u;
 
-// Whether the file at `path` goes to the zip engines (it starts as a ZIP archive does); the
-// archive reader is asked about everything else.
-bool startsLikeZip(const std::string& path);
-
 // The lookup of `request` through `reader`. `tried` lists every candidate in order up to the one
 // found, as if each had been one print request. A reason the archive could not be read (encrypted,
 // multi-volume, damaged) goes to *problem when given; a missing member is no problem.
