@@ -3,6 +3,7 @@
 #include "app/DizPage.h"
 #include "app/ZipMain.h"
 #include "archive/ZipOptZ.h"
+#include "core/description/ArchiveDescription.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionView.h"
 #include "platform/EditingKeys.h"
@@ -119,10 +120,16 @@ void DescriptionController::ViewInfo(const QString& path) {
     req.allCustomCaption = main_.AllCustomCaption.toStdString();
     if (custom_)
         req.customNames = custom_->customNameList();
-    const LookupResult r = lookUpDescriptionInArchive(req);
+    ArchiveResult problem;
+    const LookupResult r = lookUpDescriptionRouted(req, lookUpDescriptionInArchive, &problem);
     setDescriptionBytes(main_.DIZEdit, r.text);
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));
+    // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
+    // that needs a password or its other volumes is said so.
+    if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume)
+        Prompts::current().inform(&main_, main_.windowTitle(),
+                                  QFile::decodeName(QByteArray::fromStdString(problem.message)));
 }
 
 void DescriptionController::GestCust(QAction* entry) {
@@ -148,6 +155,12 @@ void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
 }
 
 bool DescriptionController::Embed(const QString& archive, const QString& member) {
+    // Only the zip engine writes descriptions into archives; the edit stays for the user.
+    notZip_ = isReaderArchive(QFile::encodeName(archive).toStdString());
+    if (notZip_) {
+        Prompts::current().inform(&main_, main_.windowTitle(), main_.ZipOnlySaveText);
+        return false;
+    }
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
     last_ = embedDescription(archive, QFile::encodeName(member).toStdString(),
                              descriptionBytes(main_.DIZEdit), level, tempBase_);
@@ -166,7 +179,7 @@ void DescriptionController::B_SaveClick() {
     if (!main_.SaveChanges())
         return; // the text file could not be made: the edit stays unsaved
     // A description that did not reach the archive stays marked, so "Save info" can try again.
-    if (description && !last_.saved())
+    if (description && (notZip_ || !last_.saved()))
         return;
     main_.Modified = false;
     main_.B_Save->setEnabled(false);

@@ -50,8 +50,9 @@ public:
     void DIZEditKeyDown(QKeyEvent* key);
     void B_SaveClick();
     void B_viewClick();
-    // Stores the editor's bytes into `archive` as `member`; false only when the temporary text
-    // file could not be made (then nothing was tried and the caller must stop). Every failure
+    // Stores the editor's bytes into `archive` as `member`; false when the temporary text file
+    // could not be made, or the archive is not a ZIP ("Descriptions can be saved into ZIP archives
+    // only"): then nothing was tried and the caller must stop, keeping the edit. Every failure
     // has been told to the user; lastEmbed() says what happened.
     bool Embed(const QString& archive, const QString& member);
     const EmbedOutcome& lastEmbed() const { return last_; }
@@ -73,6 +74,7 @@ private:
     TCustom_ext* custom_ = nullptr;
     std::filesystem::path tempBase_;
     EmbedOutcome last_;
+    bool notZip_ = false; // the last save met an archive only the reader reads
     QPointer<QPlainTextEdit> editor_;
     QPointer<QToolButton> customButton_;
 };

@@ -26,4 +26,20 @@ LookupResult lookUpDescriptionInReader(const LookupRequest& request, const Archi
     });
 }
 
+LookupResult lookUpDescriptionRouted(const LookupRequest& request,
+                                     const std::function<LookupResult(const LookupRequest&)>& zipLookup,
+                                     ArchiveResult* problem, const ArchiveReader& reader) {
+    if (problem)
+        *problem = {};
+    if (startsLikeZip(request.archivePath))
+        return zipLookup(request);
+    ArchiveResult p;
+    LookupResult r = lookUpDescriptionInReader(request, reader, &p);
+    if (p.status == ArchiveStatus::NotAnArchive || p.status == ArchiveStatus::CannotOpen)
+        return zipLookup(request);
+    if (problem)
+        *problem = p;
+    return r;
+}
+
 } // namespace korvel

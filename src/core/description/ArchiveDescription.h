@@ -7,6 +7,7 @@
 #include "core/description/DescriptionLookup.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace korvel {
@@ -19,5 +20,13 @@ inline constexpr std::size_t kDescriptionBound = 4u * 1024u * 1024u;
 // multi-volume, damaged) goes to *problem when given; a missing member is no problem.
 LookupResult lookUpDescriptionInReader(const LookupRequest& request, const ArchiveReader& reader,
                                        ArchiveResult* problem = nullptr);
+
+// The lookup for whatever file was chosen: a file that starts like a ZIP archive, and one the
+// reader does not take for an archive, goes to `zipLookup` (the unzip engine's print requests);
+// every other archive to the reader, with what kept it from being read in *problem.
+LookupResult lookUpDescriptionRouted(const LookupRequest& request,
+                                     const std::function<LookupResult(const LookupRequest&)>& zipLookup,
+                                     ArchiveResult* problem = nullptr,
+                                     const ArchiveReader& reader = archiveReader());
 
 } // namespace korvel
