@@ -3,6 +3,7 @@
 // caption on stderr.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "core/description/ArchiveDescription.h"
 #include "core/description/CustomList.h"
 #include "platform/DescriptionEngine.h"
 
@@ -52,14 +53,25 @@ int run(const Args& a) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    if (!loadArchiveEngines())
-        return 3;
     req.archivePath = archive;
-    const LookupResult r = lookUpDescriptionInArchive(req);
+    // ZIP archives go to the unzip engine, the other formats to the archive reader.
+    bool noEngines = false;
+    ArchiveResult problem;
+    const LookupResult r = lookUpDescriptionRouted(
+        req,
+        [&noEngines](const LookupRequest& q) {
+            noEngines = !loadArchiveEngines();
+            return noEngines ? LookupResult{} : lookUpDescriptionInArchive(q);
+        },
+        &problem);
+    if (noEngines)
+        return 3;
     std::fwrite(r.text.data(), 1, r.text.size(), stdout);
     std::fflush(stdout);
     if (r.caption)
         std::fprintf(stderr, "%s\n", r.caption->c_str());
+    if (!problem.ok())
+        std::fprintf(stderr, "korvel-cli: %s\n", problem.message.c_str());
     return r.found ? 0 : 1;
 }
 

@@ -220,6 +220,7 @@ TEST_P(Refused, GivesAClearMessage) {
     const std::string archive = t / (c.status == ArchiveStatus::MultiVolume ? "set.7z.001" : "locked.arc");
     c.make(t.path(), archive);
     const ArchiveReader& r = archiveReader();
+    EXPECT_TRUE(isReaderArchive(archive)) << "still an archive of its format";
     FoundMember f;
     const ArchiveResult got = r.readFirstOf(archive, {"file_id.diz"}, true, 4 << 20, f);
     EXPECT_EQ(got.status, c.status) << got.message;

@@ -116,7 +116,9 @@ public:
             std::ifstream in(path, std::ios::binary);
             char head[64] = {};
             in.read(head, sizeof head);
-            sniff_ = sniffVolume(std::string_view(head, static_cast<std::size_t>(in.gcount())), size_);
+            const std::string_view got(head, static_cast<std::size_t>(in.gcount()));
+            sniff_ = sniffVolume(got, size_);
+            magic_ = got.substr(0, 8);
         }
         if (sniff_ == VolumeSniff::RarVolume)
             return multiVolume();
@@ -145,6 +147,16 @@ public:
     }
 
     archive* get() const { return a_.get(); }
+    // The format the first bytes announce, for a volume that libarchive is not given.
+    ArchiveFormat announced() const {
+        if (magic_.rfind(std::string("Rar!\x1a\x07\x01", 7), 0) == 0)
+            return ArchiveFormat::Rar5;
+        if (magic_.rfind("Rar!", 0) == 0)
+            return ArchiveFormat::Rar;
+        if (magic_.rfind("7z\xbc\xaf", 0) == 0)
+            return ArchiveFormat::SevenZip;
+        return ArchiveFormat::None;
+    }
     std::uint64_t size() const { return size_; }
 
     // The next member, or nullptr at the end (result Ok) or on an error (result set).
@@ -222,6 +234,7 @@ private:
     std::string path_;
     std::uint64_t size_ = 0, bound_ = 0;
     VolumeSniff sniff_ = VolumeSniff::Whole;
+    std::string magic_;
     bool seenHeader_ = false;
     bool opened_ = false;
 };
@@ -274,8 +287,8 @@ public:
         if (startsLikeZip(path))
             return ArchiveFormat::Zip;
         OpenArchive oa;
-        if (!oa.open(path).ok())
-            return ArchiveFormat::None;
+        if (const ArchiveResult r = oa.open(path); !r.ok())
+            return r.status == ArchiveStatus::MultiVolume ? oa.announced() : ArchiveFormat::None;
         archive_entry* e = nullptr;
         const int rc = archive_read_next_header(oa.get(), &e);
         const ArchiveFormat f = oa.format();
