@@ -603,6 +603,29 @@ private slots:
         main->Modified = false;
     }
 
+    // The browser lists the other archives with their type names.
+    void theBrowserShowsOtherArchives() {
+        main->LFile->setDirectory(QString::fromStdString(archives));
+        auto* model = main->LFile->model();
+        int typeColumn = -1;
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == "Type")
+                typeColumn = c;
+        QVERIFY(typeColumn >= 0);
+        const std::pair<const char*, const char*> rows[] = {{"both.7z", "7-Zip archive"},
+                                                            {"readme.rar", "RAR archive"},
+                                                            {"none.lzh", "LHA archive"},
+                                                            {"MY.GAME.CAB", "Cabinet archive"},
+                                                            {"both.iso", "ISO 9660 image"},
+                                                            {"caps.tar.xz", "Tar archive (xz-compressed)"},
+                                                            {"GAME.TGZ", "Tar archive (gzip-compressed)"}};
+        for (const auto& [name, type] : rows) {
+            const int row = main->LFile->findRow(name);
+            QVERIFY2(row >= 0, name);
+            QCOMPARE(model->index(row, typeColumn).data().toString(), QString(type));
+        }
+    }
+
     void encryptedArchivesAreSaidSo() {
         select("locked.7z");
         QCOMPARE(shown(main->DIZEdit), QString());
