@@ -53,22 +53,28 @@ def compare(label, ours_cmd, peer_cmd, peer_name, target=""):
 src = os.path.join(work, "src")
 if not os.path.isdir(src):
     for i in range(members - 1):
-        d = os.path.join(src, f"dir{i // 500:03d}")
+        d = os.path.join(src, f"D{i // 500:03d}")  # sorts before FILE_ID.DIZ in every tool
         os.makedirs(d, exist_ok=True)
         with open(os.path.join(d, f"member{i:06d}.txt"), "w") as f:
             f.write(f"member {i} " * (1 + i % 40) + "\n")
     with open(os.path.join(src, "FILE_ID.DIZ"), "wb") as f:
         f.write(diz)
-names = sorted(n for n in os.listdir(src) if n != "FILE_ID.DIZ") + ["FILE_ID.DIZ"]
+# Every file named in order, the description last (7z would otherwise put the top folder's files
+# before the subfolders' and reach it at once).
+names = sorted(os.path.relpath(os.path.join(d, f), src) for d, _, fs in os.walk(src) for f in fs
+               if f != "FILE_ID.DIZ") + ["FILE_ID.DIZ"]
+with open(os.path.join(work, "names.txt"), "w") as f:
+    f.write("\n".join(names) + "\n")
 seven = os.path.join(work, "many.7z")
 txz = os.path.join(work, "many.tar.xz")
 empty7 = os.path.join(work, "nodesc.7z")
 if not os.path.exists(seven):
-    subprocess.run(["7z", "a", "-bd", seven] + names, cwd=src, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["7z", "a", "-bd", "-mqs=off", seven, "@" + os.path.join(work, "names.txt")], cwd=src, check=True,
+                   stdout=subprocess.DEVNULL)
 if not os.path.exists(txz):
-    subprocess.run(["bsdtar", "-Jcf", txz] + names, cwd=src, check=True)
+    subprocess.run(["bsdtar", "-Jcf", txz, "-T", os.path.join(work, "names.txt")], cwd=src, check=True)
 if not os.path.exists(empty7):
-    subprocess.run(["7z", "a", "-bd", empty7] + names[:-1], cwd=src, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["7z", "a", "-bd", "-mqs=off", empty7] + names[:-1], cwd=src, check=True, stdout=subprocess.DEVNULL)
 
 for archive, peer in ((seven, ["7z", "e", "-so", seven, "FILE_ID.DIZ"]),
                       (txz, ["bsdtar", "-xOf", txz, "FILE_ID.DIZ"])):
@@ -77,6 +83,17 @@ for archive, peer in ((seven, ["7z", "e", "-so", seven, "FILE_ID.DIZ"]),
     assert ours_out.returncode == 0 and ours_out.stdout == diz == peer_out.stdout, (ours_out, peer_out.stdout)
     compare(f"{os.path.basename(archive)} ({members} members, description last)", [cli, "diz", archive], peer,
             " ".join(peer[:2]), " (target 1.0x)")
+
+# The same lookups inside one process, as the window makes them (no process start).
+helper = os.path.join(work, "lookup_in_process")
+core_lib = os.path.join(os.path.dirname(bin_dir), "src", "libkorvel_core.a")
+subprocess.run(["c++", "-O2", "-std=c++20", "-I", os.path.join(top, "src"), os.path.join(top, "bench", "lookup_in_process.cpp"),
+                core_lib, "-larchive", "-o", helper], check=True)
+for archive in (seven, txz, empty7):
+    ms, cpu, caption, size = subprocess.run([helper, archive, str(rounds)], capture_output=True, text=True,
+                                            check=True).stdout.split()
+    print(f"in process: {os.path.basename(archive)}: lookup {float(ms):.1f} ms (cpu {float(cpu):.1f} ms; "
+          f"{caption}, {size} bytes)")
 
 compare(f"{os.path.basename(empty7)} without a description (3 misses, one pass)", [cli, "diz", empty7],
         ["bsdtar", "-xOf", empty7, "file_id.diz"], "bsdtar -xOf")
