@@ -279,6 +279,21 @@ std::function<void(const std::string&, const std::string&)> bsdtarRenamed(std::s
     };
 }
 
+// Real links on disk archived by bsdtar in `format`: lnk -> ../victim, and d/l -> .. beside
+// e -> d/l/../victim (inside by its letters, outside once d/l is followed).
+std::function<void(const std::string&, const std::string&)> linksBy(std::string format) {
+    return [format](const std::string& jail, const std::string& archive) {
+        const std::string src = jail + "/links";
+        fs::create_directories(src + "/d");
+        fs::create_symlink("../victim", src + "/lnk");
+        fs::create_symlink("..", src + "/d/l");
+        fs::create_symlink("d/l/../victim", src + "/e");
+        ASSERT_EQ(run("cd " + shellQuote(src) + " && bsdtar --format " + format + " -cf " +
+                      shellQuote(archive) + " d d/l lnk e"),
+                  0);
+    };
+}
+
 std::vector<Hostile> hostiles() {
     const std::string up = "../victim/evil.txt";
     return {
@@ -295,6 +310,9 @@ std::vector<Hostile> hostiles() {
         {"7z_dotdot", bsdtarRenamed("7zip", "../victim/")},
         {"7z_absolute", bsdtarRenamed("7zip", "/tmp/korvel-7z-")},
         {"cpio_dotdot", bsdtarRenamed("cpio", "../victim/")},
+        {"7z_links", linksBy("7zip")},
+        {"cpio_links", linksBy("cpio")},
+        {"iso_links", linksBy("iso9660")},
         {"rar4_dotdot",
          [](auto&, auto& a) {
              writeFile(a, rar4Archive({{"../victim/evil.txt", "evil"}}));
