@@ -8,10 +8,9 @@
 #include "audio/AudioHooks.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
+#include "engineclient/Zip32.h"
 #include "lang/ZipLang.h"
 #include "platform/Prompts.h"
-#include "platform/UnZip32.h"
-#include "platform/Zip32.h"
 
 #include <QApplication>
 
@@ -23,11 +22,11 @@ KorvelProgram::KorvelProgram(TrayIconFactory makeTrayIcon) {
         try {
             return Check_ZipDllVersion();
         } catch (const ZipDllError& e) {
-            Prompts::current().showError(&Main, QApplication::applicationName(), e.message());
+            Prompts::current().showError(&Main, QApplication::applicationName(),
+                                         QString::fromStdString(e.message()));
             return false;
         }
     };
-    Main.hooks.InitUnzipUserFunctions = [this] { Init_UnzipUserFunctions(unzipUserFunctions_); };
     descriptions = new DescriptionController(Main);
     installAudio(Main);
     wireTray(Main, std::move(makeTrayIcon));

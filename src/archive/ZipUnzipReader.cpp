@@ -7,7 +7,6 @@
 #include "core/archive/ArchiveReader.h"
 #include "core/archive/EntryListing.h"
 #include "platform/Prompts.h"
-#include "platform/UnZip32.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -76,7 +75,6 @@ bool TFrmUnzip::extractWithReader(const QString& archive, const QString& destina
         rq.names.push_back(sameArchive ? literalBytes(listedBytes_[static_cast<std::size_t>(i)])
                                        : QFile::encodeName(literalPattern(members.at(i))).toStdString());
     }
-    unzipState().ExtractNames = chosen;
     if (chosen.isEmpty())
         return true;
     if (all && sameArchive)

@@ -5,7 +5,7 @@
 #include "cli/Command.h"
 #include "core/description/ArchiveDescription.h"
 #include "core/description/CustomList.h"
-#include "platform/DescriptionEngine.h"
+#include "engineclient/DescriptionEngine.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
 #include "cli/ReaderCli.h"
-#include "platform/ArchiveEngine.h"
+#include "engineclient/ArchiveEngine.h"
 
 namespace korvel::cli {
 
@@ -48,13 +48,11 @@ int run(const Args& a) {
     }
     if (!loadArchiveEngines())
         return 3;
-    QStringList names;
-    for (size_t i = 2; i < rest.size(); ++i)
-        names << arg(rest[i]);
-    int r = ArchiveEngine::extract(arg(rest[0]), arg(rest[1]), names, f);
+    const std::vector<std::string> names(rest.begin() + 2, rest.end());
+    int r = ArchiveEngine::extract(rest[0], rest[1], names, f);
     if (r != PK_OK) {
         std::fprintf(stderr, "korvel-cli: %s: %s\n", rest[0].c_str(),
-                     ArchiveEngine::unzipResultText(r).toUtf8().constData());
+                     ArchiveEngine::unzipResultText(r).c_str());
         return 1;
     }
     return 0;

@@ -2,7 +2,7 @@
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
 #include "cli/ReaderCli.h"
-#include "platform/ArchiveEngine.h"
+#include "engineclient/ArchiveEngine.h"
 
 namespace korvel::cli {
 
@@ -25,12 +25,12 @@ int run(const Args& a) {
         return printWithReader(rest[0], rest[1], exact);
     if (!loadArchiveEngines())
         return 3;
-    QByteArray bytes;
-    int r = ArchiveEngine::print(arg(rest[0]), arg(rest[1]), bytes, !exact);
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::string bytes;
+    int r = ArchiveEngine::print(rest[0], rest[1], bytes, !exact);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     if (r != PK_OK) {
         std::fprintf(stderr, "korvel-cli: %s: %s: %s\n", rest[0].c_str(), rest[1].c_str(),
-                     ArchiveEngine::unzipResultText(r).toUtf8().constData());
+                     ArchiveEngine::unzipResultText(r).c_str());
         return 1;
     }
     return 0;
