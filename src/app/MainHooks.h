@@ -42,6 +42,8 @@ struct TMainHooks {
     std::function<void()> ShowCustomFile;
     std::function<void()> ShowLanguageChooser;
     std::function<void()> ShowAbout;
+    // "Catalogue folder...": the catalogue of this folder (the browsed one).
+    std::function<void(const QString& folder)> CatalogueFolder;
 
     // The font dialog; tests answer it. nullopt: cancelled.
     std::function<std::optional<QFont>(const QFont& start)> PickFont;

@@ -63,11 +63,13 @@ void TMain::buildMenus() {
     Options1->addSeparator();
     Customfile1 = addItem(Options1, "Customfile1", QStringLiteral("&Custom file..."));
     Changelanguage1 = addItem(Options1, "Changelanguage1", QStringLiteral("Change &language..."));
+    Cataloguefolder1 = addItem(Options1, "Cataloguefolder1", QStringLiteral("C&atalogue folder..."));
     connect(M_Font, &QAction::triggered, this, &TMain::M_FontClick);
     connect(M_WW, &QAction::triggered, this, &TMain::M_WWClick);
     connect(Hiddenfiles1, &QAction::triggered, this, &TMain::Hiddenfiles1Click);
     connect(Customfile1, &QAction::triggered, this, &TMain::Customfile1Click);
     connect(Changelanguage1, &QAction::triggered, this, &TMain::Changelanguage1Click);
+    connect(Cataloguefolder1, &QAction::triggered, this, &TMain::Cataloguefolder1Click);
 
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -85,6 +87,8 @@ void TMain::buildMenus() {
 void TMain::updateMenuItems() {
     Customfile1->setEnabled(static_cast<bool>(hooks.ShowCustomFile));
     Changelanguage1->setEnabled(static_cast<bool>(hooks.ShowLanguageChooser));
+    Cataloguefolder1->setEnabled(static_cast<bool>(hooks.CatalogueFolder) &&
+                                 LFile->Directory() != QLatin1String("drives"));
     About1->setEnabled(static_cast<bool>(hooks.ShowAbout));
 }
 
@@ -232,6 +236,11 @@ void TMain::Customfile1Click() {
 void TMain::Changelanguage1Click() {
     if (hooks.ShowLanguageChooser)
         hooks.ShowLanguageChooser();
+}
+
+void TMain::Cataloguefolder1Click() {
+    if (hooks.CatalogueFolder && LFile->Directory() != QLatin1String("drives"))
+        hooks.CatalogueFolder(LFile->Directory());
 }
 
 void TMain::About1Click() {

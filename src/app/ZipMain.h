@@ -104,6 +104,8 @@ public:
     void Hiddenfiles1Click();
     void Customfile1Click();
     void Changelanguage1Click();
+    // "Catalogue folder...": a catalogue of the browsed folder and everything below it.
+    void Cataloguefolder1Click();
     void ManagingZIPfiles1Click();
     void About1Click();
     // The help page beside the program.
@@ -149,6 +151,7 @@ public:
     QAction* Hiddenfiles1;
     QAction* Customfile1;
     QAction* Changelanguage1;
+    QAction* Cataloguefolder1;
     QAction* ManagingZIPfiles1;
     QAction* About1;
 

@@ -45,7 +45,7 @@ int run(const Args& a) {
                      rest[0].c_str());
         return 1;
     }
-    if (!loadArchiveEngines())
+    if (!loadArchiveEngines(true))
         return 3;
     const EmbedOutcome o = embedDescription(rest[0], rest[1], bytes, level);
     if (!o.saved()) {

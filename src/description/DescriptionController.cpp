@@ -112,8 +112,7 @@ void DescriptionController::setCaptionMember(const QString& member) {
     main_.Cornice->setTitle(escapeMnemonic(member));
 }
 
-void DescriptionController::ViewInfo(const QString& path) {
-    main_.DIZEdit->clear();
+LookupRequest DescriptionController::lookupSettings(const QString& path) const {
     LookupRequest req;
     req.archivePath = pathBytes(path);
     req.mode = currentMode();
@@ -121,8 +120,14 @@ void DescriptionController::ViewInfo(const QString& path) {
     req.allCustomCaption = main_.AllCustomCaption.toStdString();
     if (custom_)
         req.customNames = custom_->customNameList();
+    return req;
+}
+
+void DescriptionController::ViewInfo(const QString& path) {
+    main_.DIZEdit->clear();
     ArchiveResult problem;
-    const LookupResult r = lookUpDescriptionRouted(req, lookUpDescriptionInArchive, &problem);
+    const LookupResult r =
+        lookUpDescriptionRouted(lookupSettings(path), lookUpDescriptionInArchive, &problem);
     setDescriptionBytes(main_.DIZEdit, r.text);
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));

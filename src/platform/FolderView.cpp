@@ -2,6 +2,7 @@
 
 #include "core/files/DirectoryRules.h"
 #include "core/files/EntryText.h"
+#include "core/files/FolderColumns.h"
 #include "core/files/FolderLister.h"
 #include "platform/FileTypes.h"
 #include "platform/Volumes.h"
@@ -11,21 +12,11 @@
 namespace korvel {
 
 std::vector<files::Entry> FolderView::driveRows() {
-    std::vector<files::Entry> rows;
-    for (const Volume& v : Volumes::mounted()) {
-        files::Entry e;
-        e.kind = files::EntryKind::Drive;
-        e.typeId = files::TypeKeys::DriveId;
-        e.name = v.displayName.toStdString();
-        e.root = QFile::encodeName(v.root).toStdString();
-        if (e.root.empty() || e.root.back() != '/')
-            e.root += '/';
-        e.driveType = v.typeText.toStdString();
-        e.size = v.total;
-        e.free = v.free;
-        rows.push_back(std::move(e));
-    }
-    return rows;
+    std::vector<files::MountedVolume> volumes;
+    for (const Volume& v : Volumes::mounted())
+        volumes.push_back({QFile::encodeName(v.root).toStdString(), v.displayName.toStdString(),
+                           v.typeText.toStdString(), v.total, v.free});
+    return files::driveEntries(volumes);
 }
 
 FolderRows FolderView::list(const QString& directory, const QString& mask, unsigned fileType) {
@@ -59,34 +50,10 @@ FolderRows FolderView::listSorted(const QString& directory, const QString& mask,
 }
 
 QString FolderView::columnText(const files::Entry& e, int column, bool drives) {
-    if (drives) {
-        switch (column) {
-        case 0:
-            return QString::fromStdString(e.name);
-        case 1:
-            return QString::fromStdString(e.driveType);
-        case 2:
-            return QString::fromStdString(files::kbText(e.size));
-        case 3:
-            return QString::fromStdString(files::kbText(e.free));
-        default:
-            return {};
-        }
-    }
-    switch (column) {
-    case 0:
-        return QFile::decodeName(QByteArray::fromStdString(e.name));
-    case 1:
-        return QString::fromStdString(files::sizeColumnText(e));
-    case 2:
-        return FileTypes::instance().name(e.typeId);
-    case 3:
-        return QString::fromStdString(files::modifiedText(e.mtime, e.mtimeValid));
-    case 4:
-        return QString::fromStdString(files::attributeText(e.attrs));
-    default:
-        return {};
-    }
+    const std::string text = files::columnText(e, column, drives, FileTypes::instance().typeNames());
+    if (column == 0 && !drives)
+        return QFile::decodeName(QByteArray::fromStdString(text)); // the name's own bytes
+    return QString::fromStdString(text);
 }
 
 QStringList FolderView::rowTexts(const files::Entry& e, bool drives) {
