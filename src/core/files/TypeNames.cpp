@@ -24,11 +24,13 @@ void truncateCharacters(std::string& s, std::size_t max) {
 } // namespace
 
 std::string TypeNames::nameForExtension(const SharedMimeInfo& mime, const std::string& key) {
-    // The archives the archive reader reads have names of their own, whatever the MIME data says.
-    std::string n(archiveTypeName(key));
-    const std::string type = n.empty() ? mime.typeForFileName("x." + key) : std::string();
+    std::string n;
+    const std::string type = mime.typeForFileName("x." + key);
     if (!type.empty() && type != "application/octet-stream")
         n = mime.comment(type);
+    // An archive the archive reader reads keeps a name of its own where the MIME data has none.
+    if (n.empty())
+        n = archiveTypeName(key);
     if (n.empty()) {
         n = key;
         for (char& c : n)
