@@ -2,6 +2,7 @@
 
 #include "app/FolderHistory.h"
 #include "app/MFileExplorer.h"
+#include "core/archive/ArchiveNames.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -82,7 +83,9 @@ TDizPage::TDizPage(QWidget* parent) : QWidget(parent) {
     p1->setColumnStretch(1, 1);
     paneLayout->addWidget(Panel1);
     LFile = new TMFileExplorer(PanelLFile, QStringLiteral("LFile"));
-    LFile->setMask(QStringLiteral("*.zip;*.mp3"));
+    // ZIP and MP3 files, and every archive the archive reader reads.
+    LFile->setMask(QStringLiteral("*.zip;*.mp3;") +
+                   QString::fromLatin1(kReaderArchiveMasks.data(), kReaderArchiveMasks.size()));
     LFile->setViewStyle(TMFileExplorer::vsSmallIcon);
     paneLayout->addWidget(LFile, 1);
 

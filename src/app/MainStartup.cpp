@@ -140,6 +140,7 @@ bool TMain::FormCreate() {
     CopyPrompt = QStringLiteral("Confirm copy");
     MovePrompt = QStringLiteral("Confirm move");
     CountWord = QStringLiteral("file(s)");
+    ZipOnlySaveText = QStringLiteral("Descriptions can be saved into ZIP archives only");
     FileMgrPage->CopyPrompt = QStringLiteral("Confirm copy");
     FileMgrPage->MovePrompt = QStringLiteral("Confirm move");
     FileMgrPage->CountWord = QStringLiteral("file(s)");

@@ -52,6 +52,8 @@ void wireLanguage(TMain& main, TLangForm* langForm) {
             m->MovePrompt = *t.movePrompt;
         if (t.countWord)
             m->CountWord = *t.countWord;
+        if (t.zipOnlySave)
+            m->ZipOnlySaveText = *t.zipOnlySave;
     });
 }
 

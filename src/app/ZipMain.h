@@ -53,6 +53,8 @@ public:
     QString CopyPrompt = QStringLiteral("Confirm copy");
     QString MovePrompt = QStringLiteral("Confirm move");
     QString CountWord = QStringLiteral("file(s)");
+    // Told when "Save info" meets an archive other than ZIP; a language file replaces it.
+    QString ZipOnlySaveText = QStringLiteral("Descriptions can be saved into ZIP archives only");
     // The tray side of the window and the About box (set by the tray's wiring; may be null).
     MainTray* Tray = nullptr;
     TAboutBox* AboutBox = nullptr;

@@ -331,6 +331,9 @@ void TFrmUnzip::LtreeChange() {
 void TFrmUnzip::Get_Contents(const QString& archive) {
     if (trimmedPath(archive).isEmpty())
         return;
+    listedBytes_.clear();
+    if (listWithReader(archive))
+        return;
     QStringList& names = MemberNames();
     names.clear();
     FilesList->clear();
@@ -374,6 +377,8 @@ void TFrmUnzip::UnZip_SelectedFiles(const QString& archive, bool all) {
             QStringLiteral("Type the folder to extract into under \"%1\".").arg(Label1->text()));
         return;
     }
+    if (extractWithReader(archive, destination, all))
+        return;
     const QStringList& members = MemberNames();
     const int rows = std::min(FilesList->count(), static_cast<int>(members.size()));
     for (int i = 0; i < rows; ++i)

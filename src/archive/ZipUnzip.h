@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -100,10 +102,15 @@ private:
     ExtractFlags flags() const;
     void reportProblems(const QString& archive, const QString& destination, int result,
                         const QStringList& problems);
+    // Archives other than ZIP (7-Zip, RAR, LHA, CAB, ISO, tar ...) go through the archive reader
+    // (ZipUnzipReader.cpp); these answer false for a ZIP, which the unzip engine handles.
+    bool listWithReader(const QString& archive);
+    bool extractWithReader(const QString& archive, const QString& destination, bool all);
 
     TMain* main_;
     QStringList memberNames_, extractNames_; // when there is no main window
     QString listedArchive_;                  // the archive MemberNames came from
+    std::vector<std::string> listedBytes_;   // the reader's member names as stored, row by row
     bool centred_ = false;
 };
 

@@ -4,6 +4,7 @@
 // stderr; or, with --png, --text or --sauce, its picture, its UTF-8 text or its SAUCE fields.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "core/description/ArchiveDescription.h"
 #include "core/description/CustomList.h"
 #include "core/render/DescriptionRender.h"
 #include "core/render/PsfFont.h"
@@ -156,16 +157,27 @@ int run(const Args& a) {
         }
         return writeOutputs(bytes, o);
     }
-    if (!loadArchiveEngines())
-        return 3;
     req.archivePath = archive;
-    const LookupResult r = lookUpDescriptionInArchive(req);
+    // ZIP archives go to the unzip engine, the other formats to the archive reader.
+    bool noEngines = false;
+    ArchiveResult problem;
+    const LookupResult r = lookUpDescriptionRouted(
+        req,
+        [&noEngines](const LookupRequest& q) {
+            noEngines = !loadArchiveEngines();
+            return noEngines ? LookupResult{} : lookUpDescriptionInArchive(q);
+        },
+        &problem);
+    if (noEngines)
+        return 3;
     if (!o.any()) {
         std::fwrite(r.text.data(), 1, r.text.size(), stdout);
         std::fflush(stdout);
     }
     if (r.caption)
         std::fprintf(stderr, "%s\n", r.caption->c_str());
+    if (!problem.ok())
+        std::fprintf(stderr, "korvel-cli: %s\n", problem.message.c_str());
     if (!r.found)
         return 1;
     return o.any() ? writeOutputs(r.text, o) : 0;

@@ -2,6 +2,7 @@
 // archive as MEMBER at its root, the way "Save info" stores an edited description.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "core/archive/ArchiveReader.h"
 #include "engineclient/DescriptionEngine.h"
 
 #include <cstdio>
@@ -38,6 +39,11 @@ int run(const Args& a) {
     if (in.bad()) {
         std::fprintf(stderr, "korvel-cli: cannot read %s\n", rest[2].c_str());
         return 2;
+    }
+    if (isReaderArchive(rest[0])) {
+        std::fprintf(stderr, "korvel-cli: %s: Descriptions can be saved into ZIP archives only\n",
+                     rest[0].c_str());
+        return 1;
     }
     if (!loadArchiveEngines(true))
         return 3;

@@ -1,6 +1,7 @@
 // korvel-cli extract [OPTIONS] ARCHIVE DEST [NAMES...]: the extraction request.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "cli/ReaderCli.h"
 #include "engineclient/ArchiveEngine.h"
 
 namespace korvel::cli {
@@ -34,6 +35,16 @@ int run(const Args& a) {
                      "usage: korvel-cli extract [--ExtractOnlyNewer] [--nUflag] [--ndflag] [--noflag] "
                      "[--no-C_flag] ARCHIVE DEST [NAMES...]\n");
         return 2;
+    }
+    if (isReaderArchive(rest[0])) {
+        ExtractRequest rq;
+        rq.onlyNewer = f.ExtractOnlyNewer;
+        rq.newerOrNew = f.nUflag;
+        rq.withPaths = f.ndflag;
+        rq.overwrite = f.noflag;
+        rq.ignoreCase = f.C_flag;
+        rq.names.assign(rest.begin() + 2, rest.end());
+        return extractWithReader(rest[0], rest[1], rq);
     }
     if (!loadArchiveEngines())
         return 3;

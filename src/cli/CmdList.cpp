@@ -1,6 +1,7 @@
 // korvel-cli list ARCHIVE: the listing lines of the Extract dialog, one per member.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "cli/ReaderCli.h"
 #include "engineclient/ArchiveEngine.h"
 #include "engineclient/Engines.h"
 
@@ -21,6 +22,8 @@ int run(const Args& a) {
         std::fprintf(stderr, "usage: korvel-cli list ARCHIVE\n");
         return 2;
     }
+    if (isReaderArchive(a[0]))
+        return listWithReader(a[0]);
     if (!loadArchiveEngines())
         return 3;
     std::vector<ArchiveMember> members;

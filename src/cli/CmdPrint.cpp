@@ -1,6 +1,7 @@
 // korvel-cli print ARCHIVE MEMBER: the member's bytes on stdout (at most 4 MiB).
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "cli/ReaderCli.h"
 #include "engineclient/ArchiveEngine.h"
 
 namespace korvel::cli {
@@ -20,6 +21,8 @@ int run(const Args& a) {
         std::fprintf(stderr, "usage: korvel-cli print [--case-sensitive] ARCHIVE MEMBER\n");
         return 2;
     }
+    if (isReaderArchive(rest[0]))
+        return printWithReader(rest[0], rest[1], exact);
     if (!loadArchiveEngines())
         return 3;
     std::string bytes;

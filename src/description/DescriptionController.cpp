@@ -3,6 +3,7 @@
 #include "app/DizPage.h"
 #include "app/ZipMain.h"
 #include "archive/ZipOptZ.h"
+#include "core/description/ArchiveDescription.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionDisplay.h"
 #include "description/DescriptionView.h"
@@ -126,10 +127,17 @@ LookupRequest DescriptionController::lookupSettings(const QString& path) const {
 }
 
 void DescriptionController::ViewInfo(const QString& path) {
-    const LookupResult r = lookUpDescriptionInArchive(lookupSettings(path));
+    ArchiveResult problem;
+    const LookupResult r =
+        lookUpDescriptionRouted(lookupSettings(path), lookUpDescriptionInArchive, &problem);
     display_->showDescription(r.text);
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));
+    // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
+    // that needs a password or its other volumes is said so.
+    if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume)
+        Prompts::current().inform(&main_, main_.windowTitle(),
+                                  pathText(problem.message));
 }
 
 void DescriptionController::GestCust(QAction* entry) {
@@ -155,6 +163,12 @@ void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
 }
 
 bool DescriptionController::Embed(const QString& archive, const QString& member) {
+    // Only the zip engine writes descriptions into archives; the edit stays for the user.
+    notZip_ = isReaderArchive(pathBytes(archive));
+    if (notZip_) {
+        Prompts::current().inform(&main_, main_.windowTitle(), main_.ZipOnlySaveText);
+        return false;
+    }
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
     const std::optional<std::string> bytes = display_->bytesToStore();
     if (!bytes) {
@@ -178,7 +192,7 @@ void DescriptionController::B_SaveClick() {
     if (!main_.SaveChanges())
         return; // the text file could not be made: the edit stays unsaved
     // A description that did not reach the archive stays marked, so "Save info" can try again.
-    if (description && !last_.saved())
+    if (description && (notZip_ || !last_.saved()))
         return;
     main_.Modified = false;
     main_.B_Save->setEnabled(false);

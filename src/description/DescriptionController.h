@@ -55,9 +55,10 @@ public:
     void B_SaveClick();
     void B_viewClick();
     // Stores the editor's bytes (in the code page they were read in, the SAUCE tail unchanged)
-    // into `archive` as `member`; false when the temporary text file could not be made or the
-    // text holds a character the code page lacks (then nothing was tried and the caller must
-    // stop). Every failure has been told to the user; lastEmbed() says what happened.
+    // into `archive` as `member`; false when the temporary text file could not be made, the
+    // text holds a character the code page lacks, or the archive is not a ZIP ("Descriptions can
+    // be saved into ZIP archives only"): then nothing was tried and the caller must stop, keeping
+    // the edit. Every failure has been told to the user; lastEmbed() says what happened.
     bool Embed(const QString& archive, const QString& member);
     const EmbedOutcome& lastEmbed() const { return last_; }
     // Code page, SAUCE fields, the picture of an ANSI description and the exports.
@@ -81,6 +82,7 @@ private:
     std::filesystem::path tempBase_;
     EmbedOutcome last_;
     DescriptionDisplay* display_;
+    bool notZip_ = false; // the last save met an archive only the reader reads
     QPointer<QPlainTextEdit> editor_;
     QPointer<QToolButton> customButton_;
 };

@@ -70,6 +70,9 @@ void setSpecial(SpecialTexts& s, lang::Special which, const QString& text) {
     case lang::Special::CountWord:
         s.countWord = text;
         break;
+    case lang::Special::ZipOnlySave:
+        s.zipOnlySave = text;
+        break;
     case lang::Special::None:
         break;
     }

@@ -23,8 +23,9 @@ struct SpecialTexts {
     std::optional<QString> copyPrompt;
     std::optional<QString> movePrompt;
     std::optional<QString> countWord;
+    std::optional<QString> zipOnlySave;
 
-    bool any() const { return allCustomCaption || copyPrompt || movePrompt || countWord; }
+    bool any() const { return allCustomCaption || copyPrompt || movePrompt || countWord || zipOnlySave; }
 };
 
 struct LanguageResult {

@@ -1,6 +1,7 @@
 // The description area of the main window against the real engines and archives made by the
 // `zip` tool: the search modes and their captions, the custom menu, the editing keys, saving
 // (with "Save info" and with "Save the changes ?"), the failures of a save, and long descriptions.
+#include "../support/ArchiveBytes.h"
 #include "../support/ArchiveFixtures.h"
 #include "app/DizPage.h"
 #include "app/FileListModel.h"
@@ -73,6 +74,30 @@ class TestDescriptionController : public QObject {
         }
         QCOMPARE(zipTool(dir, args), 0);
     }
+    // An archive of another format: `tool` is "7z", "bsdtar -<opts>", "gcab", "rar4", "rar5" or "lha".
+    void makeOther(const std::string& name, const std::string& tool,
+                   const std::vector<std::pair<std::string, std::string>>& members) {
+        const std::string dir = t / ("src-" + name);
+        const std::string out = archives + "/" + name;
+        std::string list;
+        std::vector<ByteMember> bytes;
+        for (const auto& [member, data] : members) {
+            writeFile(dir + "/" + member, data);
+            list += " " + shellQuote(member);
+            bytes.push_back({member, data});
+        }
+        if (tool == "rar4")
+            return writeFile(out, rar4Archive(bytes));
+        if (tool == "rar5")
+            return writeFile(out, rar5Archive(bytes));
+        if (tool == "lha")
+            return writeFile(out, lhaArchive(bytes));
+        const std::string cmd = tool.rfind("7z", 0) == 0 ? tool.substr(0, 2) + " a -bd" + tool.substr(2) +
+                                                               " " + shellQuote(out) + list + " >/dev/null"
+                                : tool == "gcab" ? "gcab -c " + shellQuote(out) + list
+                                                 : tool + " -cf " + shellQuote(out) + list;
+        QCOMPARE(run("cd " + shellQuote(dir) + " && " + cmd), 0);
+    }
     QString archive(const std::string& name) const { return QString::fromStdString(archives + "/" + name); }
     void select(const std::string& name) {
         main->CurrentFile = archive(name);
@@ -114,6 +139,17 @@ private slots:
         makeArchive("none.zip", {{"other.txt", "other"}});
         makeArchive("amp.zip", {{"a&b.txt", "ampersand"}});
         writeFile(archives + "/damaged.zip", "PK\x03\x04 this is no archive at all");
+        makeOther("both.7z", "7z", {{"file_id.diz", "DIZ\r\n"}, {"readme.txt", "README\r\n"}});
+        makeOther("readme.rar", "rar4", {{"readme.txt", "only readme"}, {"notes.doc", "x"}});
+        makeOther("readme5.rar", "rar5", {{"notes.doc", "x"}, {"readme.txt", "only readme"}});
+        makeOther("GAME.TGZ", "bsdtar -z", {{"GAME.txt", "game text"}});
+        makeOther("MY.GAME.CAB", "gcab", {{"MY.nfo", "my nfo"}, {"file.nfo", "file nfo"}});
+        makeOther("caps.tar.xz", "bsdtar -J", {{"FILE_ID.DIZ", "capital"}});
+        makeOther("none.lzh", "lha", {{"other.txt", "other"}});
+        makeOther("both.iso", "bsdtar --format iso9660",
+                  {{"file_id.diz", "DIZ\r\n"}, {"readme.txt", "README\r\n"}});
+        makeOther("locked.7z", "7z -pSECRET", {{"file_id.diz", "secret"}});
+        writeFile(archives + "/damaged.7z", readFile(archives + "/both.7z").substr(0, 40));
 
         QDir::setCurrent(QString::fromStdString(start));
         main = std::make_unique<TMain>();
@@ -200,6 +236,51 @@ private slots:
                                                     << "B_FileID"
                                                     << ""
                                                     << "file_id.diz";
+        // Archives of other formats, read through the archive reader, by the same rules.
+        QTest::newRow("7z: auto takes file_id.diz first") << "both.7z"
+                                                          << "B_Auto"
+                                                          << "DIZ\n"
+                                                          << "file_id.diz";
+        QTest::newRow("7z: readme button") << "both.7z"
+                                           << "B_Readme"
+                                           << "README\n"
+                                           << "readme.txt";
+        QTest::newRow("rar 4: auto falls to readme") << "readme.rar"
+                                                     << "B_Auto"
+                                                     << "only readme"
+                                                     << "readme.txt";
+        QTest::newRow("rar 5: auto falls to readme") << "readme5.rar"
+                                                     << "B_Auto"
+                                                     << "only readme"
+                                                     << "readme.txt";
+        QTest::newRow("tgz: auto falls to GAME.txt") << "GAME.TGZ"
+                                                     << "B_Auto"
+                                                     << "game text"
+                                                     << "GAME.txt";
+        QTest::newRow("cab: all custom in list order") << "MY.GAME.CAB"
+                                                       << "B_Custom"
+                                                       << "file nfo"
+                                                       << "file.nfo";
+        QTest::newRow("tar.xz: matching ignores case") << "caps.tar.xz"
+                                                       << "B_FileID"
+                                                       << "capital"
+                                                       << "file_id.diz";
+        QTest::newRow("lha: auto finds nothing") << "none.lzh"
+                                                 << "B_Auto"
+                                                 << ""
+                                                 << "file_id.diz";
+        QTest::newRow("lha: filename mode names the candidate") << "none.lzh"
+                                                                << "B_Filename"
+                                                                << ""
+                                                                << "none.txt";
+        QTest::newRow("iso: auto") << "both.iso"
+                                   << "B_Auto"
+                                   << "DIZ\n"
+                                   << "file_id.diz";
+        QTest::newRow("a damaged 7z is empty") << "damaged.7z"
+                                               << "B_Auto"
+                                               << ""
+                                               << "file_id.diz";
     }
     void searchModes() {
         QFETCH(QString, archive);
@@ -563,6 +644,68 @@ private slots:
         main->B_autoview->setChecked(true);
         fs::remove(archives + "/shown.zip");
         fs::remove(archives + "/picked.zip");
+    // An archive only the reader reads cannot take a description: the user is told, and the
+    // edit stays (marked, and kept over a new selection when the save was asked for).
+    void savingIntoOtherFormatsKeepsTheEdit_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::newRow("7z") << "both.7z";
+        QTest::newRow("rar") << "readme.rar";
+        QTest::newRow("tgz") << "GAME.TGZ";
+    }
+    void savingIntoOtherFormatsKeepsTheEdit() {
+        QFETCH(QString, archive);
+        const std::string path = archives + "/" + archive.toStdString();
+        const std::string before = readFile(path);
+        main->LFile->setDirectory(QString::fromStdString(archives));
+        clickRow(archive);
+        const QString was = shown(main->DIZEdit);
+        type("x");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QCOMPARE(prompts.texts(), QStringList{"Descriptions can be saved into ZIP archives only"});
+        QVERIFY(main->Modified);
+        QVERIFY(main->B_Save->isEnabled());
+        QCOMPARE(shown(main->DIZEdit), was + "x");
+        prompts.clear();
+        prompts.answer(true);
+        clickRow("both.zip");
+        QCOMPARE(prompts.texts(),
+                 (QStringList{"Save the changes ?", "Descriptions can be saved into ZIP archives only"}));
+        QCOMPARE(main->CurrentFile, this->archive(archive.toStdString()));
+        QCOMPARE(shown(main->DIZEdit), was + "x");
+        QCOMPARE(readFile(path), before);
+        main->Modified = false;
+    }
+
+    // The browser lists the other archives with their type names.
+    void theBrowserShowsOtherArchives() {
+        main->LFile->setDirectory(QString::fromStdString(archives));
+        auto* model = main->LFile->model();
+        int typeColumn = -1;
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == "Type")
+                typeColumn = c;
+        QVERIFY(typeColumn >= 0);
+        const std::pair<const char*, const char*> rows[] = {{"both.7z", "7-Zip archive"},
+                                                            {"readme.rar", "RAR archive"},
+                                                            {"none.lzh", "LHA archive"},
+                                                            {"MY.GAME.CAB", "Cabinet archive"},
+                                                            {"both.iso", "ISO 9660 image"},
+                                                            {"caps.tar.xz", "Tar archive (xz-compressed)"},
+                                                            {"GAME.TGZ", "Tar archive (gzip-compressed)"}};
+        for (const auto& [name, type] : rows) {
+            const int row = main->LFile->findRow(name);
+            QVERIFY2(row >= 0, name);
+            // The desktop's MIME data names them when it knows them, the reader's table otherwise.
+            const QString shown = model->index(row, typeColumn).data().toString();
+            QVERIFY2(!shown.isEmpty() && !shown.endsWith(" File"), qPrintable(shown + " for " + type));
+        }
+    }
+
+    void encryptedArchivesAreSaidSo() {
+        select("locked.7z");
+        QCOMPARE(shown(main->DIZEdit), QString());
+        QCOMPARE(prompts.texts().size(), 1);
+        QVERIFY(prompts.texts().at(0).contains("encrypted"));
     }
 
     void saveTheChangesQuestion_data() {

@@ -88,11 +88,12 @@ private slots:
                 continue;
             if (t->isSpecial()) {
                 const SpecialTexts& s = allResult_.specials;
-                const std::optional<QString>* got = t->special == lang::Special::AllCustomCaption
-                                                        ? &s.allCustomCaption
-                                                    : t->special == lang::Special::CopyPrompt ? &s.copyPrompt
-                                                    : t->special == lang::Special::MovePrompt ? &s.movePrompt
-                                                                                              : &s.countWord;
+                const std::optional<QString>* got =
+                    t->special == lang::Special::AllCustomCaption ? &s.allCustomCaption
+                    : t->special == lang::Special::CopyPrompt     ? &s.copyPrompt
+                    : t->special == lang::Special::MovePrompt     ? &s.movePrompt
+                    : t->special == lang::Special::ZipOnlySave    ? &s.zipOnlySave
+                                                                  : &s.countWord;
                 QVERIFY(got->has_value());
                 QCOMPARE(**got, expected);
             } else {

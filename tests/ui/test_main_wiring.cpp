@@ -129,6 +129,9 @@ int expectApplied(const Program& p, const lang::LanguageFile& file, const QList<
                 case lang::Special::CountWord:
                     kept = &p.main->CountWord;
                     break;
+                case lang::Special::ZipOnlySave:
+                    kept = &p.main->ZipOnlySaveText;
+                    break;
                 case lang::Special::None:
                     break;
                 }

@@ -123,7 +123,7 @@ private slots:
         QVERIFY(m->MPanel->isHidden());
         QCOMPARE(m->DIZEdit->lineWrapMode(), QPlainTextEdit::NoWrap);
         QVERIFY(m->DIZEdit->font().fixedPitch());
-        QCOMPARE(m->LFile->Mask(), QString("*.zip;*.mp3"));
+        QVERIFY(m->LFile->Mask().startsWith(QString("*.zip;*.mp3;*.7z;*.rar;*.lzh")));
         QCOMPARE(m->ManagingZIPfiles1->shortcut(), QKeySequence(Qt::Key_F1));
         for (TMFileExplorer* l : {m->LFile, m->LFileMgr, m->LeftPane, m->RightPane}) {
             QCOMPARE(l->Directory(), QString("drives"));

@@ -1,6 +1,7 @@
 // The Extract dialog driven as a person does: pick an archive in the browser pane, press
 // "Extract...", read the listing, pick rows, set options and press "Unzip !". What lands on disk
 // is compared with what the `unzip` tool extracts from the same archive with the same flags.
+#include "../support/ArchiveBytes.h"
 #include "../support/ArchiveFixtures.h"
 #include "app/DizPage.h"
 #include "app/FileListModel.h"
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
@@ -124,6 +126,20 @@ private slots:
         QCOMPARE(run("cd " + shellQuote(tmp->path().string()) +
                      " && cp fixture.py f.py && zip -q -P secret locked.zip f.py"),
                  0);
+        // The members of test.zip, with their times, in the other formats.
+        const std::string same = tmp->path().string() + "/same";
+        const std::string list =
+            "file_id.diz 'with blank name.txt' sub/deep.bin 'a[1].txt' a1.txt README readme";
+        QCOMPARE(run("mkdir " + shellQuote(same) + " && cd " + shellQuote(same) +
+                     " && unzip -q ../test.zip && 7z a -bd ../same.7z " + list +
+                     " >/dev/null && bsdtar -Jcf ../same.tar.xz " + list + " && gcab -c ../same.cab " + list),
+                 0);
+        std::vector<ByteMember> rar;
+        for (const char* n :
+             {"file_id.diz", "with blank name.txt", "sub/deep.bin", "a[1].txt", "a1.txt", "README", "readme"})
+            rar.push_back({n, readFile(same + "/" + n), ByteMember::Kind::File,
+                           static_cast<std::uint32_t>(mtimeOf(same + "/" + n))});
+        writeFile(same + "/../same.rar", rar5Archive(rar));
     }
 
     void init() {
@@ -352,6 +368,69 @@ private slots:
                  0);
         QCOMPARE(tree(q(ours)), tree(q(theirs)));
         QVERIFY(!tree(q(ours)).empty());
+    }
+
+    // Archives of other formats holding the members of test.zip: the dialog lists the same lines
+    // and, box for box, extracts what it extracts from test.zip.
+    void otherFormatsExtractAsZipDoes_data() {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("prefill");
+        for (const char* a : {"same.7z", "same.tar.xz", "same.cab", "same.rar"}) {
+            const std::pair<const char*, bool> boxes[] = {{"", false},        {"", true},
+                                                          {"chDFlag", false}, {"chOFlag", true},
+                                                          {"chUFlag", true},  {"chExtractOnlyNewer", true},
+                                                          {"chC_flag", false}};
+            for (const auto& [box, prefill] : boxes)
+                QTest::addRow("%s %s%s", a, box, prefill ? " prefilled" : "")
+                    << QString(a) << QString(box) << prefill;
+        }
+    }
+    void otherFormatsExtractAsZipDoes() {
+        QFETCH(QString, archive);
+        QFETCH(QString, box);
+        QFETCH(bool, prefill);
+        TempDir out;
+        const std::string ours = out / "ours", zipped = out / "zipped";
+        for (const std::string& d : {ours, zipped}) {
+            fs::create_directories(d);
+            if (prefill) {
+                writeFile(d + "/file_id.diz", "old copy");
+                setMtime(d + "/file_id.diz", 946684800);
+                writeFile(d + "/a1.txt", "newer copy");
+                setMtime(d + "/a1.txt", 1893456000);
+            }
+        }
+        ScriptedPrompts prompts;
+        openFor("test.zip");
+        const QString zipLine = dlg->FilesList->item(0)->text();
+        if (!box.isEmpty())
+            dlg->findChild<QCheckBox*>(box)->click();
+        dlg->T_Dir->setText(q(zipped));
+        QTest::mouseClick(dlg->B_Unzip, Qt::LeftButton);
+        dlg->hide();
+        openFor(archive); // the boxes keep their state
+        QCOMPARE(dlg->MemberNames().filter(QRegularExpression("[^/]$")).size(), kNames.size());
+        QVERIFY(dlg->MemberNames().contains("with blank name.txt"));
+        QCOMPARE(dlg->FilesList->item(rowOf("file_id.diz"))->text(), zipLine);
+        dlg->T_Dir->setText(q(ours));
+        QTest::mouseClick(dlg->B_Unzip, Qt::LeftButton);
+        QCOMPARE(prompts.texts(), QStringList());
+        QCOMPARE(tree(q(ours)), tree(q(zipped)));
+    }
+
+    void otherFormatsExtractSelectedRows() {
+        ScriptedPrompts prompts;
+        TempDir out;
+        openFor("same.7z");
+        dlg->R_sel->setChecked(true);
+        selectRows({rowOf("a[1].txt"), rowOf("with blank name.txt")});
+        dlg->T_Dir->setText(q(out.path().string()));
+        QTest::mouseClick(dlg->B_Unzip, Qt::LeftButton);
+        QCOMPARE(prompts.texts(), QStringList());
+        const auto got = tree(q(out.path().string()));
+        QCOMPARE(got.size(), size_t(2));
+        QCOMPARE(got.at("a[1].txt"), QByteArray("bracket"));
     }
 
     // "Unzip only selected": the chosen rows, names with blanks whole, wildcard characters taken

@@ -18,6 +18,13 @@ std::string TypeKeys::keyFor(EntryKind kind, std::string_view name) {
     // ".profile" is a hidden name, not an extension; "archive." has none either.
     if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size())
         return "";
+    // A compressed tar archive keeps both extensions: "tar.gz" is a type of its own.
+    if (const auto tar = dot >= 4 ? name.rfind('.', dot - 1) : std::string_view::npos;
+        tar != std::string_view::npos && tar > 0 && dot - tar == 4) {
+        std::string_view inner = name.substr(tar + 1, 3);
+        if ((inner[0] | 0x20) == 't' && (inner[1] | 0x20) == 'a' && (inner[2] | 0x20) == 'r')
+            dot = tar;
+    }
     std::string ext(name.substr(dot + 1));
     for (char& c : ext)
         if (c >= 'A' && c <= 'Z')

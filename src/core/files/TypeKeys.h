@@ -21,7 +21,7 @@ public:
     TypeKeys();
 
     // The key of a name: "/" for folders, "//" for drives, "" for a file without extension,
-    // else the lower-cased extension without its dot ("zip").
+    // else the lower-cased extension without its dot ("zip"; "tar.gz" for a compressed tar).
     static std::string keyFor(EntryKind kind, std::string_view name);
 
     std::uint32_t idFor(EntryKind kind, std::string_view name);

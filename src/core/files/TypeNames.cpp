@@ -1,5 +1,7 @@
 #include "core/files/TypeNames.h"
 
+#include "core/archive/ArchiveNames.h"
+
 namespace korvel::files {
 
 namespace {
@@ -26,6 +28,9 @@ std::string TypeNames::nameForExtension(const SharedMimeInfo& mime, const std::s
     const std::string type = mime.typeForFileName("x." + key);
     if (!type.empty() && type != "application/octet-stream")
         n = mime.comment(type);
+    // An archive the archive reader reads keeps a name of its own where the MIME data has none.
+    if (n.empty())
+        n = archiveTypeName(key);
     if (n.empty()) {
         n = key;
         for (char& c : n)

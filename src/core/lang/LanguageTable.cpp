@@ -130,6 +130,8 @@ constexpr std::array Table{
     Key{"Dialogs", "Copying", "Confirm copy", special(Special::CopyPrompt)},
     Key{"Dialogs", "Moving", "Confirm move", special(Special::MovePrompt)},
     Key{"Dialogs", "File", "file(s)", special(Special::CountWord)},
+    Key{"Dialogs", "ZipOnly", "Descriptions can be saved into ZIP archives only",
+        special(Special::ZipOnlySave)},
     Key{"Description", "ExportPicture", "Export picture...", control(Main, "M_ExportPicture")},
     Key{"Description", "ExportText", "Export text...", control(Main, "M_ExportText")},
     Key{"Description", "CodePage", "Code page", control(Main, "M_CodePage")},

@@ -16,6 +16,7 @@ enum class Special {
     CopyPrompt,       // the file manager's copy question
     MovePrompt,       // the file manager's move question
     CountWord,        // the word after the number of files in both questions
+    ZipOnlySave,      // "Save info" on an archive the zip engine cannot write
 };
 
 // Where a text goes: a control (by objectName) on a window (by objectName), the window's title
