@@ -15,6 +15,7 @@
 
 class QAction;
 class QKeyEvent;
+class QLabel;
 class QPlainTextEdit;
 class QToolButton;
 
@@ -55,6 +56,9 @@ public:
     // has been told to the user; lastEmbed() says what happened.
     bool Embed(const QString& archive, const QString& member);
     const EmbedOutcome& lastEmbed() const { return last_; }
+    // Whether the description shown is only the beginning of its member (over the engine's
+    // print bound): the editor is read-only, a note says why, and nothing is saved.
+    bool descriptionCut() const { return cut_; }
 
     // The member the caption of Cornice names (what a save writes), and setting it.
     QString captionMember() const;
@@ -67,6 +71,7 @@ protected:
 
 private:
     SearchMode currentMode() const;
+    void showCut(bool cut);
 
     TMain& main_;
     TFrmZipOpt* zipOpt_ = nullptr;
@@ -75,6 +80,9 @@ private:
     EmbedOutcome last_;
     QPointer<QPlainTextEdit> editor_;
     QPointer<QToolButton> customButton_;
+    QPointer<QWidget> audioPanel_;
+    QLabel* cutNote_ = nullptr;
+    bool cut_ = false;
 };
 
 } // namespace korvel

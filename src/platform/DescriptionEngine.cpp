@@ -24,12 +24,17 @@ LookupResult lookUpDescriptionInArchive(const LookupRequest& request) {
     sink.printedText = [&capture](const QByteArray& piece) {
         capture.add(piece.constData(), static_cast<std::size_t>(piece.size()));
     };
+    bool lastCut = false;
     LookupResult r = lookUpDescription(request, [&](const std::string& member, std::string& bytes) {
         capture.clear();
-        const int rc = PrintRequest(archive, QString::fromStdString(member), sink);
+        quint64 held = 0;
+        const int rc = PrintRequest(archive, QString::fromStdString(member), sink, &held);
         bytes = capture.text();
+        lastCut = held > bytes.size() || capture.truncated();
         return rc;
     });
+    // The search ends at the member found: the last request is the one shown.
+    r.cut = r.found && lastCut;
     st.CapturePrint = wasCapturing;
     return r;
 }

@@ -57,7 +57,7 @@ extern "C" int UnzipPrint(char* text, unsigned long length) {
         if (s.printedBytes)
             s.printedBytes(QByteArray(text, static_cast<qsizetype>(length)));
         if (capture && s.printedText)
-            s.printedText(QByteArray(text, static_cast<qsizetype>(::strnlen(text, length))));
+            s.printedText(QByteArray(text, static_cast<qsizetype>(length)));
     });
     return static_cast<int>(length);
 }
@@ -169,7 +169,7 @@ int ListingRequest(const QString& archive, const UnzipSink& sink) {
     return r;
 }
 
-int PrintRequest(const QString& archive, const QString& member, const UnzipSink& sink) {
+int PrintRequest(const QString& archive, const QString& member, const UnzipSink& sink, quint64* memberBytes) {
     QByteArray path = QFile::encodeName(archive);
     char empty[1] = {0};
     DCL d;
@@ -177,7 +177,10 @@ int PrintRequest(const QString& archive, const QString& member, const UnzipSink&
     USERFUNCTIONS f;
     Init_UnzipUserFunctions(f);
     ScopedUnzipSink scope(sink);
-    return Wiz_SingleEntryUnzip({member}, d, f);
+    const int r = Wiz_SingleEntryUnzip({member}, d, f);
+    if (memberBytes)
+        *memberBytes = f.TotalSize;
+    return r;
 }
 
 int ExtractionRequest(const QString& archive, const QString& destination, const ExtractFlags& flags,

@@ -40,8 +40,8 @@ struct ArchiveMember {
 
 // Receivers for one engine call. Slots left empty receive nothing.
 struct UnzipSink {
-    // While CapturePrint is set: each printed piece, cut at its first zero byte; the
-    // description editor appends it as one new line.
+    // While CapturePrint is set: each printed piece whole (a description may hold zero
+    // bytes); the description editor appends it as one new line.
     std::function<void(const QByteArray& text)> printedText;
     // While CaptureListing is set: each listing line (a FilesList row).
     std::function<void(const QString& line)> listedLine;
@@ -103,8 +103,11 @@ int Wiz_SingleEntryUnzip(const QStringList& include, DCL& d, USERFUNCTIONS& f);
 // to sink.listedLine and each member to sink.listedMember. Returns the engine's result (PK_*).
 int ListingRequest(const QString& archive, const UnzipSink& sink = {});
 // Print request for one member name (patterns allowed): text goes to the sink (printedText
-// only while the caller has CapturePrint set). 0 exactly when found and delivered.
-int PrintRequest(const QString& archive, const QString& member, const UnzipSink& sink);
+// only while the caller has CapturePrint set). 0 exactly when found and delivered. *memberBytes
+// gets the bytes the member holds: more than were delivered when the delivery was cut at
+// UZ_PRINT_LIMIT.
+int PrintRequest(const QString& archive, const QString& member, const UnzipSink& sink,
+                 quint64* memberBytes = nullptr);
 // Extraction request of `names` (all members when empty) into `destination`; CapturePrint is
 // false during the call.
 int ExtractionRequest(const QString& archive, const QString& destination, const ExtractFlags& f,

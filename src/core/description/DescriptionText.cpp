@@ -20,7 +20,7 @@ std::u32string descriptionToDisplay(std::string_view bytes) {
         } else if (b == '\r') {
             out.push_back(kLoneCarriageReturn);
         } else if (b == 0) {
-            out.push_back(U' ');
+            out.push_back(kNulByte);
         } else {
             out.push_back(cp437::toUnicode(b));
         }
@@ -40,6 +40,8 @@ std::string displayToDescription(std::u32string_view text, std::size_t* unmappab
             out += "\r\n";
         } else if (c == kLoneLineFeed) {
             out.push_back('\n');
+        } else if (c == kNulByte) {
+            out.push_back('\0');
         } else if (auto b = cp437::fromUnicode(c)) {
             out.push_back(static_cast<char>(*b));
         } else {
@@ -54,9 +56,7 @@ std::string displayToDescription(std::u32string_view text, std::size_t* unmappab
 void PrintCapture::add(const char* piece, std::size_t length) {
     if (!piece || length == 0)
         return;
-    const void* zero = std::memchr(piece, 0, length);
-    std::string_view s(piece,
-                       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - piece) : length);
+    std::string_view s(piece, length);
     if (s.empty())
         return;
     const bool atLineStart =
