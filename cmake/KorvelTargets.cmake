@@ -3,6 +3,9 @@
 # korvel_setup_target(target): warnings and, when asked for, the sanitizers.
 function(korvel_setup_target target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(KORVEL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
   if(KORVEL_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
                                              -fno-sanitize-recover=undefined)
