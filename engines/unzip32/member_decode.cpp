@@ -239,37 +239,55 @@ bool methodDecodable(uint16_t method) {
 
 std::string methodFullName(uint16_t method) {
     switch (method) {
+    case kDeflate:
+        return "Deflate";
+    case kBzip2:
+        return "bzip2";
+    case kZstd:
+    case kZstdOld:
+        return "Zstandard";
+    default: {
+        const std::string n = methodListingName(method);
+        return n == "Unk:###" ? "method " + std::to_string(method) : n;
+    }
+    }
+}
+
+const char* methodListingName(uint16_t method) {
+    // unzip's short names for what the engine decodes; the full name of every other method, so
+    // that a listing tells what is not supported.
+    switch (method) {
     case kStored:
         return "Stored";
+    case kDeflate:
+        return "Defl:N";
+    case kBzip2:
+        return "BZip2";
+    case kLzma:
+        return "LZMA";
+    case kXz:
+        return "XZ";
+    case kZstd:
+    case kZstdOld:
+        return "Zstd";
     case kShrink:
         return "Shrink";
     case kImplode:
         return "Implode";
     case kTokenize:
         return "Tokenize";
-    case kDeflate:
-        return "Deflate";
     case kDeflate64:
         return "Deflate64";
     case kDclImplode:
         return "PKWARE DCL Implode";
-    case kBzip2:
-        return "bzip2";
-    case kLzma:
-        return "LZMA";
     case kCmpsc:
         return "IBM z/OS CMPSC";
     case kTerse:
         return "IBM TERSE";
     case kLz77:
         return "IBM LZ77";
-    case kZstdOld:
-    case kZstd:
-        return "Zstandard";
     case kMp3:
         return "MP3";
-    case kXz:
-        return "XZ";
     case kJpeg:
         return "JPEG";
     case kWavPack:
@@ -281,38 +299,6 @@ std::string methodFullName(uint16_t method) {
     default:
         if (method >= kReduce1 && method <= kReduce4)
             return "Reduce";
-        return "method " + std::to_string(method);
-    }
-}
-
-const char* methodListingName(uint16_t method) {
-    switch (method) {
-    case kStored:
-        return "Stored";
-    case kShrink:
-        return "Shrunk";
-    case kImplode:
-        return "Implode";
-    case kDeflate:
-        return "Defl:N";
-    case kDeflate64:
-        return "Def64#";
-    case kBzip2:
-        return "BZip2";
-    case kLzma:
-        return "LZMA";
-    case kXz:
-        return "XZ";
-    case kZstd:
-    case kZstdOld:
-        return "Zstd";
-    case kPpmd:
-        return "PPMd";
-    case kAes:
-        return "AES_WG";
-    default:
-        if (method >= kReduce1 && method <= kReduce4)
-            return "Reduced";
         return "Unk:###";
     }
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace korvel::engine {
@@ -17,7 +18,8 @@ namespace korvel::engine {
 bool methodDecodable(uint16_t method);
 // The method's name for messages: "Deflate64", "Implode", "PPMd", "method 77" ...
 std::string methodFullName(uint16_t method);
-// The short name of the listing (as unzip -v shows it): "Stored", "Defl:N", "Def64#" ...
+// The name of the listing: unzip's short names for the methods decoded here ("Stored",
+// "Defl:N", "BZip2" ...), the full names of the others ("Deflate64", "PPMd" ...).
 const char* methodListingName(uint16_t method);
 
 enum class Decoded {

@@ -9,6 +9,7 @@
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
 #include "lang/ZipLang.h"
+#include "platform/Engines.h"
 #include "platform/Prompts.h"
 #include "platform/UnZip32.h"
 #include "platform/Zip32.h"
@@ -19,9 +20,15 @@ namespace korvel {
 
 KorvelProgram::KorvelProgram(TrayIconFactory makeTrayIcon) {
     // The subsystems install their hooks before the main window's start-up runs.
+    // Both engines are checked at start: the program does not run without either of them.
     Main.hooks.CheckZipDll = [this] {
         try {
-            return Check_ZipDllVersion();
+            QString why;
+            if (!Check_ZipDllVersion() || !Check_UnzipDll())
+                return false;
+            if (!Engines::load(&why))
+                throw ZipDllError(why);
+            return true;
         } catch (const ZipDllError& e) {
             Prompts::current().showError(&Main, QApplication::applicationName(), e.message());
             return false;

@@ -4,6 +4,7 @@
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
 #include "core/description/CustomList.h"
+#include "platform/ArchiveEngine.h"
 #include "platform/DescriptionEngine.h"
 
 #include <cstdio>
@@ -56,6 +57,16 @@ int run(const Args& a) {
         return 3;
     req.archivePath = archive;
     const LookupResult r = lookUpDescriptionInArchive(req);
+    if (!r.found) {
+        // Nothing found: say so when the archive itself cannot be read, as `list` does.
+        QList<ArchiveMember> members;
+        const int listed = ArchiveEngine::list(arg(archive), members);
+        if (listed == PK_NOZIP) {
+            std::fprintf(stderr, "korvel-cli: %s: %s\n", archive.c_str(),
+                         ArchiveEngine::unzipResultText(listed).toUtf8().constData());
+            return 1;
+        }
+    }
     std::fwrite(r.text.data(), 1, r.text.size(), stdout);
     std::fflush(stdout);
     if (r.caption)

@@ -40,7 +40,10 @@ int run(const Args& a) {
     QStringList names;
     for (size_t i = 2; i < rest.size(); ++i)
         names << arg(rest[i]);
-    int r = ArchiveEngine::extract(arg(rest[0]), arg(rest[1]), names, f);
+    QStringList problems;
+    int r = ArchiveEngine::extract(arg(rest[0]), arg(rest[1]), names, f, &problems);
+    for (const QString& p : problems)
+        std::fprintf(stderr, "korvel-cli: %s\n", p.toUtf8().constData());
     if (r != PK_OK) {
         std::fprintf(stderr, "korvel-cli: %s: %s\n", rest[0].c_str(),
                      ArchiveEngine::unzipResultText(r).toUtf8().constData());

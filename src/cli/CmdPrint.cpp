@@ -26,8 +26,14 @@ int run(const Args& a) {
     int r = ArchiveEngine::print(arg(rest[0]), arg(rest[1]), bytes, !exact);
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     if (r != PK_OK) {
+        QString why = ArchiveEngine::unzipResultText(r);
+        if (r == PK_UNSUPP) {
+            const QString method = ArchiveEngine::unsupportedMethod(arg(rest[0]), arg(rest[1]));
+            if (!method.isEmpty())
+                why += QStringLiteral(": ") + method;
+        }
         std::fprintf(stderr, "korvel-cli: %s: %s: %s\n", rest[0].c_str(), rest[1].c_str(),
-                     ArchiveEngine::unzipResultText(r).toUtf8().constData());
+                     why.toUtf8().constData());
         return 1;
     }
     return 0;

@@ -36,14 +36,43 @@ int ArchiveEngine::print(const QString& archive, const QString& member, QByteArr
 }
 
 int ArchiveEngine::extract(const QString& archive, const QString& destination, const QStringList& names,
-                           const ExtractFlags& flags) {
+                           const ExtractFlags& flags, QStringList* problems) {
     QByteArray path = QFile::encodeName(archive);
     QByteArray dest = QFile::encodeName(destination);
     DCL d;
     fillExtractionRequest(d, path.data(), dest.data(), flags);
     USERFUNCTIONS f;
     Init_UnzipUserFunctions(f);
-    return Wiz_SingleEntryUnzip(names, d, f);
+    QByteArray printed;
+    UnzipSink sink;
+    if (problems) {
+        d.fQuiet = 0; // the engine names each member it could not extract
+        sink.printedBytes = [&printed](const QByteArray& b) {
+            if (printed.size() < (1 << 20))
+                printed.append(b);
+        };
+    }
+    ScopedUnzipSink scope(sink);
+    const int r = Wiz_SingleEntryUnzip(names, d, f);
+    if (problems) {
+        for (const QByteArray& raw : printed.split('\n')) {
+            const QString line = QString::fromUtf8(raw).trimmed();
+            if (line.startsWith(QLatin1String("error:")) || line.startsWith(QLatin1String("warning:")) ||
+                line.startsWith(QLatin1String("skipping:")))
+                *problems << line;
+        }
+    }
+    return r;
+}
+
+QString ArchiveEngine::unsupportedMethod(const QString& archive, const QString& member) {
+    QList<ArchiveMember> members;
+    list(archive, members);
+    for (const ArchiveMember& m : members) {
+        if (m.name.compare(member, Qt::CaseInsensitive) == 0)
+            return m.method;
+    }
+    return {};
 }
 
 int ArchiveEngine::zip(const QString& archive, const QStringList& files, const ZPOPT& options) {
@@ -77,6 +106,8 @@ QString ArchiveEngine::unzipResultText(int r) {
         return QStringLiteral("cancelled");
     case PK_BADPWD:
         return QStringLiteral("encrypted members skipped (no password)");
+    case PK_UNSUPP:
+        return QStringLiteral("unsupported compression method");
     default:
         return QStringLiteral("error %1").arg(r);
     }

@@ -21,9 +21,13 @@ public:
     // UZ_PRINT_LIMIT bytes. 0 exactly when found and delivered.
     static int print(const QString& archive, const QString& member, QByteArray& bytes,
                      bool caseInsensitive = true);
-    // Extracts `names` (patterns allowed; all members when empty) into `destination`.
+    // Extracts `names` (patterns allowed; all members when empty) into `destination`. With
+    // `problems`, the engine's account of each member it skipped or could not extract.
     static int extract(const QString& archive, const QString& destination, const QStringList& names,
-                       const ExtractFlags& flags);
+                       const ExtractFlags& flags, QStringList* problems = nullptr);
+    // The compression method (as the listing names it) of the member `member` (without regard
+    // to case), to say which method a PK_UNSUPP result was about.
+    static QString unsupportedMethod(const QString& archive, const QString& member);
     // Hands `options` to the zip engine (they stay in force afterwards, as with every
     // ZpSetOptions), then adds `files` to `archive`. A refused options record gives ZE_PARMS.
     static int zip(const QString& archive, const QStringList& files, const ZPOPT& options);

@@ -44,6 +44,20 @@ bool Check_ZipDllVersion() {
     return Check_ZipDllVersion(SharedLibrary::find(QString::fromLatin1(kZipLibrary)));
 }
 
+bool Check_UnzipDll(const QString& libraryPath) {
+    const QString name = QString::fromLatin1(kUnzipLibrary);
+    if (libraryPath.isEmpty() || !QFileInfo::exists(libraryPath))
+        throw ZipDllError(zipDllNotFoundMessage(name));
+    auto lib = SharedLibrary::loadPath(libraryPath);
+    if (!lib || !lib->symbol("Wiz_SingleEntryUnzip"))
+        throw ZipDllError(zipDllWrongVersionMessage(name));
+    return true;
+}
+
+bool Check_UnzipDll() {
+    return Check_UnzipDll(SharedLibrary::find(QString::fromLatin1(kUnzipLibrary)));
+}
+
 extern "C" int ZipPrint(char*, unsigned long length) {
     return static_cast<int>(length);
 }
