@@ -121,6 +121,8 @@ private:
 
 // liblzma for both LZMA members (a small header, then a raw LZMA1 stream that may lack its end
 // marker: the size from the directory ends it) and XZ members (a whole .xz stream).
+constexpr uint64_t kMemoryLimit = 256u << 20; // what one decoder may take
+
 class Lzma final : public Codec {
 public:
     Lzma(bool xz, uint64_t size) : xz_(xz), left_(size) {}
@@ -130,7 +132,7 @@ public:
     }
     bool start(std::string_view& data) override {
         if (xz_)
-            return lzma_stream_decoder(&s_, UINT64_MAX, 0) == LZMA_OK;
+            return lzma_stream_decoder(&s_, kMemoryLimit, 0) == LZMA_OK;
         // Version (2 bytes), properties size (2), properties.
         if (data.size() < 4)
             return false;
@@ -144,6 +146,11 @@ public:
         if (lzma_properties_decode(&filters[0], nullptr, p + 4, propsSize) != LZMA_OK)
             return false;
         options_ = filters[0].options;
+        // The dictionary never needs to be larger than the member; a hostile header must not make
+        // the engine reserve gigabytes.
+        auto* o = static_cast<lzma_options_lzma*>(options_);
+        o->dict_size = static_cast<uint32_t>(
+            std::clamp<uint64_t>(std::min<uint64_t>(o->dict_size, left_), LZMA_DICT_SIZE_MIN, kMemoryLimit));
         filters[1].id = LZMA_VLI_UNKNOWN;
         filters[1].options = nullptr;
         data.remove_prefix(4 + propsSize);
