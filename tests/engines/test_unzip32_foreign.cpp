@@ -293,6 +293,27 @@ INSTANTIATE_TEST_SUITE_P(Hosts, Attributes,
                                            AttrCase{"unixWritable", 3, 0100644u << 16, true}),
                          [](const auto& i) { return std::string(i.param.label); });
 
+// An LZMA member whose header asks for a 4 GiB dictionary decodes with no more than it needs.
+TEST(HostileHeaders, AnLzmaDictionaryIsBoundedByTheMember) {
+    TempDir t;
+    ASSERT_EQ(python(t.path().string(),
+                     std::string(kBuilder) +
+                         "d = b'lzma member ' * 50\n"
+                         "f = [{'id': lzma.FILTER_LZMA1, 'dict_size': 1 << 16}]\n"
+                         "props = bytearray(lzma._encode_filter_properties(f[0]))\n"
+                         "props[1:5] = b'\\xf0\\xff\\xff\\xff'\n"
+                         "c = bytes([9, 20, 5, 0]) + bytes(props) + lzma.compress(d, format=lzma.FORMAT_RAW, "
+                         "filters=f)\n"
+                         "write('a.zip', [raw('l.txt', d, 14, c)])\n"),
+              0);
+    std::string got;
+    EXPECT_EQ(printMember(t / "a.zip", "l.txt", &got), PK_OK);
+    std::string want;
+    for (int i = 0; i < 50; ++i)
+        want += "lzma member ";
+    EXPECT_EQ(got, want);
+}
+
 // A description bigger than the print bound is delivered cut, and the totals say so.
 TEST(PrintBound, ACutDeliveryIsToldByTheTotals) {
     TempDir t;
