@@ -8,11 +8,10 @@
 #include "audio/AudioHooks.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
+#include "engineclient/Engines.h"
+#include "engineclient/Zip32.h"
 #include "lang/ZipLang.h"
-#include "platform/Engines.h"
 #include "platform/Prompts.h"
-#include "platform/UnZip32.h"
-#include "platform/Zip32.h"
 
 #include <QApplication>
 
@@ -23,18 +22,18 @@ KorvelProgram::KorvelProgram(TrayIconFactory makeTrayIcon) {
     // Both engines are checked at start: the program does not run without either of them.
     Main.hooks.CheckZipDll = [this] {
         try {
-            QString why;
+            std::string why;
             if (!Check_ZipDllVersion() || !Check_UnzipDll())
                 return false;
             if (!Engines::load(&why))
                 throw ZipDllError(why);
             return true;
         } catch (const ZipDllError& e) {
-            Prompts::current().showError(&Main, QApplication::applicationName(), e.message());
+            Prompts::current().showError(&Main, QApplication::applicationName(),
+                                         QString::fromStdString(e.message()));
             return false;
         }
     };
-    Main.hooks.InitUnzipUserFunctions = [this] { Init_UnzipUserFunctions(unzipUserFunctions_); };
     descriptions = new DescriptionController(Main);
     installAudio(Main);
     wireTray(Main, std::move(makeTrayIcon));

@@ -5,7 +5,6 @@
 
 #include "app/MainWiring.h"
 #include "app/ZipMain.h"
-#include "zipengines.h"
 
 #include <memory>
 
@@ -43,7 +42,6 @@ public:
     TAboutBox* AboutBox = nullptr; // owned by Main
 
 private:
-    USERFUNCTIONS unzipUserFunctions_{}; // the shared unzip callback record of the main window
 };
 
 } // namespace korvel

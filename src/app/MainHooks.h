@@ -16,8 +16,6 @@ struct TMainHooks {
     std::function<void()> InstallMinimize;
     // The zip engine check; false ends the program (the check has told the user why).
     std::function<bool()> CheckZipDll;
-    // Fills the shared unzip callback record.
-    std::function<void()> InitUnzipUserFunctions;
     // Gives the player its library folder and loads it; false when it could not be loaded.
     std::function<bool(const QString& startDir)> InitPlayer;
     // Fills both genre boxes (also when the player could not be set up).

@@ -98,11 +98,9 @@ bool TMain::FormCreate() {
     // 3., 4. No edit yet; the user's own files live in the folder we were started from.
     Modified = false;
     StartDir = QDir::currentPath();
-    // 5. The archive name lists and the shared unzip callback record.
+    // 5. The archive name lists (each engine request fills its own callback record).
     MemberNames.clear();
     ExtractNames.clear();
-    if (hooks.InitUnzipUserFunctions)
-        hooks.InitUnzipUserFunctions();
     // 6. The drive boxes list the volume roots.
     const QStringList roots = Volumes::roots();
     for (QComboBox* box : {CB_DriveM, FileMgrPage->CB_DriveL, FileMgrPage->CB_DriveR, PackPage->CB_DriveC})

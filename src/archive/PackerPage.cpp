@@ -3,10 +3,9 @@
 #include "app/FolderHistory.h"
 #include "app/MFileExplorer.h"
 #include "archive/ZipWait.h"
-#include "platform/ArchiveEngine.h"
-#include "platform/Engines.h"
+#include "engineclient/ArchiveEngine.h"
+#include "platform/BytePath.h"
 #include "platform/Prompts.h"
-#include "platform/Zip32.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -291,16 +290,11 @@ void TPackerPage::Zip_Files(const QString& archive, const QStringList& names) {
         return;
     int result = ZE_OK;
     QString failure;
+    const std::string path = pathBytes(archive);
+    const std::vector<std::string> files = pathBytes(names);
     try {
-        result = runWithBusyWindow(
-            [&]() -> int {
-                std::lock_guard<std::recursive_mutex> g(engineLock());
-                ZIPUSERFUNCTIONS f;
-                Init_ZipUserFunctions(f);
-                // No options are set here: the engine applies those it holds.
-                return ZpArchive(archive, names);
-            },
-            WaitWindow);
+        // No options are set here: the engine applies those it holds.
+        result = runWithBusyWindow([&]() -> int { return ArchiveEngine::add(path, files); }, WaitWindow);
     } catch (const std::exception& e) {
         failure = QString::fromLocal8Bit(e.what());
     }
@@ -319,13 +313,13 @@ void TPackerPage::Zip_Files(const QString& archive, const QStringList& names) {
     } else if (result == ZE_TEMP || result == ZE_FORM || result == ZE_MEM || result == ZE_READ ||
                result == ZE_PARMS || result == ZE_ABORT) {
         text = QStringLiteral("The archive %1 was not written: %2.")
-                   .arg(archive, ArchiveEngine::zipResultText(result));
+                   .arg(archive, QString::fromStdString(ArchiveEngine::zipResultText(result)));
     } else if (!vanished.isEmpty()) {
         text = QStringLiteral("These listed files no longer exist and were not added to %1:").arg(archive) +
                nameList(vanished);
     } else {
         text = QStringLiteral("Not every listed file could be added to %1: %2.")
-                   .arg(archive, ArchiveEngine::zipResultText(result));
+                   .arg(archive, QString::fromStdString(ArchiveEngine::zipResultText(result)));
     }
     Prompts::current().showError(this, QStringLiteral("Zip packer"), text);
 }

@@ -1,7 +1,7 @@
 #include "archive/ZipOptZ.h"
 
+#include "engineclient/Zip32.h"
 #include "platform/Prompts.h"
-#include "platform/Zip32.h"
 
 #include <algorithm>
 
@@ -203,7 +203,7 @@ ZPOPT TFrmZipOpt::optionsFromControls() const {
 }
 
 char TFrmZipOpt::levelForEmbedding() const {
-    return zipLevelFromText(edtLevel->text());
+    return zipLevelFromText(edtLevel->text().left(1).toLatin1().toStdString());
 }
 
 bool TFrmZipOpt::Set_ZipDllOptions() {

@@ -3,9 +3,9 @@
 #include "app/MFileExplorer.h"
 #include "app/ZipMain.h"
 #include "archive/ZipWait.h"
-#include "platform/ArchiveEngine.h"
+#include "engineclient/ArchiveEngine.h"
+#include "platform/BytePath.h"
 #include "platform/Prompts.h"
-#include "platform/UnZip32.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -63,9 +63,9 @@ QString withoutTrailingSlash(QString path) {
 }
 
 // The engine's notes about members it could not extract.
-QStringList problemLines(const QByteArray& printed) {
+QStringList problemLines(const std::string& printed) {
     QStringList lines;
-    for (const QByteArray& raw : printed.split('\n')) {
+    for (const QByteArray& raw : QByteArray::fromStdString(printed).split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith(QLatin1String("error:")) || line.startsWith(QLatin1String("warning:")) ||
             line.startsWith(QLatin1String("skipping:")))
@@ -339,17 +339,22 @@ void TFrmUnzip::LtreeChange() {
 void TFrmUnzip::Get_Contents(const QString& archive) {
     if (trimmedPath(archive).isEmpty())
         return;
-    MemberNames().clear();
+    QStringList& names = MemberNames();
+    names.clear();
     FilesList->clear();
-    QStringList lines;
-    UnzipSink sink;
-    sink.listedLine = [&lines](const QString& line) { lines << line; };
+    std::vector<ArchiveMember> members;
     try {
-        ListingRequest(archive, sink);
+        ArchiveEngine::list(pathBytes(archive), members);
     } catch (const std::exception&) {
         // No unzip engine: the list stays empty, as for an unreadable archive.
     }
-    MemberNames() = unzipState().MemberNames;
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(members.size()));
+    names.reserve(static_cast<qsizetype>(members.size()));
+    for (const ArchiveMember& m : members) {
+        names << QString::fromUtf8(m.name);
+        lines << QString::fromUtf8(m.line);
+    }
     FilesList->addItems(lines);
     listedArchive_ = archive;
 }
@@ -382,47 +387,28 @@ void TFrmUnzip::UnZip_SelectedFiles(const QString& archive, bool all) {
     for (int i = 0; i < rows; ++i)
         if (all || FilesList->item(i)->isSelected())
             chosen << members.at(i);
-    unzipState().ExtractNames = chosen;
     if (chosen.isEmpty())
         return;
 
     // Every member of the archive listed: the engine takes them all at once. Otherwise each name
     // stands for itself only (no wildcards), and any number of them goes in one call.
-    QStringList include;
+    std::vector<std::string> include;
     if (!(chosen.size() == members.size() && archive == listedArchive_)) {
-        include.reserve(chosen.size());
+        include.reserve(static_cast<std::size_t>(chosen.size()));
         for (const QString& n : chosen)
-            include << literalPattern(n);
+            include.push_back(literalPattern(n).toUtf8().toStdString());
     }
     const ExtractFlags f = flags();
-    QByteArray printed;
+    const std::string path = pathBytes(archive), dest = pathBytes(destination);
+    std::string printed;
     int result = PK_OK;
     QString failure;
     try {
         result = runWithBusyWindow(
-            [&]() -> int {
-                const QByteArray path = QFile::encodeName(archive);
-                const QByteArray dest = QFile::encodeName(destination);
-                QByteArray pathBuf = path, destBuf = dest;
-                DCL d;
-                fillExtractionRequest(d, pathBuf.data(), destBuf.data(), f);
-                d.fQuiet = 0; // the engine names each member it could not extract
-                USERFUNCTIONS uf;
-                Init_UnzipUserFunctions(uf);
-                UnzipSink sink;
-                sink.printedBytes = [&printed](const QByteArray& b) {
-                    if (printed.size() < (1 << 20))
-                        printed.append(b);
-                };
-                ScopedUnzipSink scope(sink); // installed on this thread: notes arrive here directly
-                unzipState().CapturePrint = false;
-                return Wiz_SingleEntryUnzip(include, d, uf);
-            },
-            WaitWindow);
+            [&]() -> int { return ArchiveEngine::extract(path, dest, include, f, &printed); }, WaitWindow);
     } catch (const std::exception& e) {
         failure = QString::fromLocal8Bit(e.what());
     }
-    unzipState().CapturePrint = false;
     if (!failure.isEmpty()) {
         Prompts::current().showError(this, QStringLiteral("Unzip"),
                                      QStringLiteral("Nothing was extracted: %1").arg(failure));
@@ -441,7 +427,7 @@ void TFrmUnzip::reportProblems(const QString& archive, const QString& destinatio
         text =
             QStringLiteral("Not everything could be extracted from %1 into %2:\n").arg(archive, destination);
         if (problems.isEmpty()) {
-            text += ArchiveEngine::unzipResultText(result) + QLatin1Char('.');
+            text += QString::fromStdString(ArchiveEngine::unzipResultText(result)) + QLatin1Char('.');
             if (result == PK_FIND || result == PK_WARN)
                 text += QStringLiteral("\nThe archive may have changed since it was listed.");
         } else {

@@ -41,7 +41,8 @@ public:
     // Shows the window (blocking input to the program's other windows), runs `work` on a worker
     // thread while this thread keeps painting, then closes the window and returns work's
     // result. An exception thrown by `work` is thrown again here. Engine callbacks that reach
-    // a window during `work` must go through ScopedUnzipSink, which hands them to this thread.
+    // a window during `work` must go through a ScopedUnzipSink installed with
+    // dispatchToThisThread(), which hands them to this thread.
     int runBusy(const std::function<int()>& work);
 
     FileCopyAnimation* Anm1;

@@ -22,7 +22,7 @@ TMPEGPlayer* self(void* owner) {
 } // namespace
 
 QString TMPEGError::textFor(qint32 code) {
-    return MpegDllLibrary::errorText(code);
+    return QString::fromStdString(MpegDllLibrary::errorText(code));
 }
 
 TMPEGPlayer::TMPEGPlayer(QObject* parent) : QObject(parent) {}
@@ -102,7 +102,7 @@ void TMPEGPlayer::check() {
 }
 
 void TMPEGPlayer::LoadDecoder() {
-    switch (Library.load(PathToDLL_)) {
+    switch (Library.load(QFile::encodeName(PathToDLL_).toStdString())) {
     case MpegDllLibrary::Result::CannotLoad:
         throw TMPEGError(QStringLiteral("Can't load MPEG library"), 0);
     case MpegDllLibrary::Result::MissingEntry:

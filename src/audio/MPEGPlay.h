@@ -4,8 +4,9 @@
 // report the playing position through a timer. The library plays on a thread of its own; the one
 // datum shared with it is the end-of-playback byte, read by the timer without a lock.
 
-#include "platform/MpegDllLibrary.h"
+#include "engineclient/MpegDllLibrary.h"
 
+#include <QFile>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -125,7 +126,10 @@ public:
     qint32 StreamLength() const { return StreamLength_; }
     bool libraryLoaded() const { return Library.isLoaded(); }
     // The library file in use (empty when none is loaded).
-    QString libraryFile() const { return Library.isLoaded() ? Library.fileName() : QString(); }
+    QString libraryFile() const {
+        return Library.isLoaded() ? QFile::decodeName(QByteArray::fromStdString(Library.fileName()))
+                                  : QString();
+    }
     QTimer* positionTimer() const { return PositionTimer; }
     // The Windows thread priority number of a priority, and back (unlisted numbers: Normal).
     static qint32 priorityNumber(TPlayPriority p);

@@ -4,8 +4,8 @@
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
 #include "core/description/CustomList.h"
-#include "platform/ArchiveEngine.h"
-#include "platform/DescriptionEngine.h"
+#include "engineclient/ArchiveEngine.h"
+#include "engineclient/DescriptionEngine.h"
 
 #include <cstdio>
 
@@ -59,11 +59,11 @@ int run(const Args& a) {
     const LookupResult r = lookUpDescriptionInArchive(req);
     if (!r.found) {
         // Nothing found: say so when the archive itself cannot be read, as `list` does.
-        QList<ArchiveMember> members;
-        const int listed = ArchiveEngine::list(arg(archive), members);
+        std::vector<ArchiveMember> members;
+        const int listed = ArchiveEngine::list(archive, members);
         if (listed == PK_NOZIP) {
             std::fprintf(stderr, "korvel-cli: %s: %s\n", archive.c_str(),
-                         ArchiveEngine::unzipResultText(listed).toUtf8().constData());
+                         ArchiveEngine::unzipResultText(listed).c_str());
             return 1;
         }
     }

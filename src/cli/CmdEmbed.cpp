@@ -2,7 +2,7 @@
 // archive as MEMBER at its root, the way "Save info" stores an edited description.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
-#include "platform/DescriptionEngine.h"
+#include "engineclient/DescriptionEngine.h"
 
 #include <cstdio>
 #include <fstream>
@@ -45,9 +45,9 @@ int run(const Args& a) {
     }
     if (!loadArchiveEngines())
         return 3;
-    const EmbedOutcome o = embedDescription(arg(rest[0]), rest[1], bytes, level);
+    const EmbedOutcome o = embedDescription(rest[0], rest[1], bytes, level);
     if (!o.saved()) {
-        std::fprintf(stderr, "korvel-cli: %s\n", embedFailureText(o, arg(rest[0])).toLocal8Bit().constData());
+        std::fprintf(stderr, "korvel-cli: %s\n", embedFailureText(o, rest[0]).c_str());
         return 1;
     }
     return 0;

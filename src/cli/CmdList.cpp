@@ -1,16 +1,16 @@
 // korvel-cli list ARCHIVE: the listing lines of the Extract dialog, one per member.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
-#include "platform/ArchiveEngine.h"
-#include "platform/Engines.h"
+#include "engineclient/ArchiveEngine.h"
+#include "engineclient/Engines.h"
 
 namespace korvel::cli {
 
 bool loadArchiveEngines() {
-    QString error;
+    std::string error;
     if (Engines::load(&error))
         return true;
-    std::fprintf(stderr, "korvel-cli: %s\n", error.toLocal8Bit().constData());
+    std::fprintf(stderr, "korvel-cli: %s\n", error.c_str());
     return false;
 }
 
@@ -23,13 +23,16 @@ int run(const Args& a) {
     }
     if (!loadArchiveEngines())
         return 3;
-    QList<ArchiveMember> members;
-    int r = ArchiveEngine::list(arg(a[0]), members);
-    for (const auto& m : members)
-        std::printf("%s\n", m.line.toUtf8().constData());
+    std::vector<ArchiveMember> members;
+    int r = ArchiveEngine::list(a[0], members);
+    std::string out;
+    for (const auto& m : members) {
+        out += m.line;
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
     if (r != PK_OK) {
-        std::fprintf(stderr, "korvel-cli: %s: %s\n", a[0].c_str(),
-                     ArchiveEngine::unzipResultText(r).toUtf8().constData());
+        std::fprintf(stderr, "korvel-cli: %s: %s\n", a[0].c_str(), ArchiveEngine::unzipResultText(r).c_str());
         return 1;
     }
     return 0;

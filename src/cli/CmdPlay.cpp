@@ -1,11 +1,10 @@
 // korvel-cli play FILE [--pcm OUT]: plays an MP3 file to its end through the decoder library,
 // or decodes it into raw PCM (signed 16 bit, native byte order) with --pcm.
 #include "cli/Command.h"
-#include "platform/MpegDllLibrary.h"
+#include "engineclient/MpegDllLibrary.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -25,14 +24,11 @@ int play(const korvel::cli::Args& args) {
         std::fprintf(stderr, "usage: korvel-cli play FILE [--pcm OUT]\n");
         return 2;
     }
-    // The executable's folder is found through the application object.
-    int argc = 1;
-    char name[] = "korvel-cli";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    std::error_code ec;
+    const std::string cwd = std::filesystem::current_path(ec).string();
 
     korvel::MpegDllLibrary lib;
-    switch (lib.load(QDir::currentPath())) {
+    switch (lib.load(cwd)) {
     case korvel::MpegDllLibrary::Result::CannotLoad:
         std::fprintf(stderr, "korvel-cli: Can't load MPEG library\n");
         return 1;
@@ -43,14 +39,13 @@ int play(const korvel::cli::Args& args) {
         break;
     }
     if (!lib.init()) {
-        std::fprintf(stderr, "korvel-cli: %s\n",
-                     qPrintable(korvel::MpegDllLibrary::errorText(lib.LastError())));
+        std::fprintf(stderr, "korvel-cli: %s\n", korvel::MpegDllLibrary::errorText(lib.LastError()).c_str());
         return 1;
     }
-    int32_t e = lib.playToEnd(QString::fromLocal8Bit(file.c_str()), QString::fromLocal8Bit(pcm.c_str()));
+    int32_t e = lib.playToEnd(file, pcm);
     if (e) {
         std::fprintf(stderr, "korvel-cli: %s: %s\n", file.c_str(),
-                     qPrintable(korvel::MpegDllLibrary::errorText(e)));
+                     korvel::MpegDllLibrary::errorText(e).c_str());
         return 1;
     }
     return 0;

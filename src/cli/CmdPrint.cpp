@@ -1,7 +1,7 @@
 // korvel-cli print ARCHIVE MEMBER: the member's bytes on stdout (at most 4 MiB).
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
-#include "platform/ArchiveEngine.h"
+#include "engineclient/ArchiveEngine.h"
 
 namespace korvel::cli {
 
@@ -22,18 +22,17 @@ int run(const Args& a) {
     }
     if (!loadArchiveEngines())
         return 3;
-    QByteArray bytes;
-    int r = ArchiveEngine::print(arg(rest[0]), arg(rest[1]), bytes, !exact);
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::string bytes;
+    int r = ArchiveEngine::print(rest[0], rest[1], bytes, !exact);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     if (r != PK_OK) {
-        QString why = ArchiveEngine::unzipResultText(r);
+        std::string why = ArchiveEngine::unzipResultText(r);
         if (r == PK_UNSUPP) {
-            const QString method = ArchiveEngine::unsupportedMethod(arg(rest[0]), arg(rest[1]));
-            if (!method.isEmpty())
-                why += QStringLiteral(": ") + method;
+            const std::string method = ArchiveEngine::unsupportedMethod(rest[0], rest[1]);
+            if (!method.empty())
+                why += ": " + method;
         }
-        std::fprintf(stderr, "korvel-cli: %s: %s: %s\n", rest[0].c_str(), rest[1].c_str(),
-                     why.toUtf8().constData());
+        std::fprintf(stderr, "korvel-cli: %s: %s: %s\n", rest[0].c_str(), rest[1].c_str(), why.c_str());
         return 1;
     }
     return 0;

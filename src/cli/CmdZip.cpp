@@ -2,7 +2,7 @@
 // defaults of the options dialog (grow, recurse, level 6).
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
-#include "platform/ArchiveEngine.h"
+#include "engineclient/ArchiveEngine.h"
 
 #include <cstring>
 
@@ -66,15 +66,13 @@ int run(const Args& a) {
     }
     if (!loadArchiveEngines())
         return 3;
-    QStringList files;
-    for (size_t i = 1; i < rest.size(); ++i)
-        files << arg(rest[i]);
-    int r = ArchiveEngine::zip(arg(rest[0]), files, o);
+    const std::vector<std::string> files(rest.begin() + 1, rest.end());
+    int r = ArchiveEngine::zip(rest[0], files, o);
     if (r != ZE_OK) {
         std::fprintf(stderr, "korvel-cli: %s: %s\n", rest[0].c_str(),
                      r == ZE_PARMS && (o.fLevel < '0' || o.fLevel > '9')
                          ? "Error setting Zip Options"
-                         : ArchiveEngine::zipResultText(r).toUtf8().constData());
+                         : ArchiveEngine::zipResultText(r).c_str());
         return 1;
     }
     return 0;

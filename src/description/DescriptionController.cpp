@@ -5,6 +5,7 @@
 #include "archive/ZipOptZ.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionView.h"
+#include "platform/BytePath.h"
 #include "platform/EditingKeys.h"
 #include "platform/Prompts.h"
 
@@ -126,7 +127,7 @@ void DescriptionController::setCaptionMember(const QString& member) {
 void DescriptionController::ViewInfo(const QString& path) {
     main_.DIZEdit->clear();
     LookupRequest req;
-    req.archivePath = QFile::encodeName(path).toStdString();
+    req.archivePath = pathBytes(path);
     req.mode = currentMode();
     req.customCaption = customCaption().toStdString();
     req.allCustomCaption = main_.AllCustomCaption.toStdString();
@@ -177,10 +178,10 @@ bool DescriptionController::Embed(const QString& archive, const QString& member)
         return true;
     }
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
-    last_ = embedDescription(archive, QFile::encodeName(member).toStdString(),
-                             descriptionBytes(main_.DIZEdit), level, tempBase_);
+    last_ = embedDescription(pathBytes(archive), pathBytes(member), descriptionBytes(main_.DIZEdit), level,
+                             tempBase_);
     if (!last_.saved()) {
-        const QString text = embedFailureText(last_, archive);
+        const QString text = pathText(embedFailureText(last_, pathBytes(archive)));
         if (last_.status == EmbedOutcome::Status::OptionsRefused)
             Prompts::current().inform(&main_, main_.windowTitle(), text);
         else

@@ -4,7 +4,7 @@
 // save into the archive ("Save info", and the saves asked for by "Save the changes ?" and
 // "Save the changes before exit?"). It plugs itself into the main window's hooks and buttons.
 
-#include "platform/DescriptionEngine.h"
+#include "engineclient/DescriptionEngine.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,11 +1,12 @@
 // The program's side of the engine interface: the library check with both of its messages, the
 // callbacks' answers, the engine state and the sinks, the requests through the loaded engines.
 #include "../support/ArchiveFixtures.h"
-#include "platform/ArchiveEngine.h"
-#include "platform/EngineLibrary.h"
-#include "platform/Engines.h"
-#include "platform/UnZip32.h"
-#include "platform/Zip32.h"
+#include "engineclient/ArchiveEngine.h"
+#include "engineclient/EngineLibrary.h"
+#include "engineclient/Engines.h"
+#include "engineclient/UnZip32.h"
+#include "engineclient/Zip32.h"
+#include "platform/SinkOnThread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -16,28 +17,29 @@
 
 using namespace korvel;
 using namespace korvel::test;
+namespace fs = std::filesystem;
 
 namespace {
 
-const QString kNotFound =
+const std::string kNotFound =
     "Cannot find libzip32.so.\nThe Dll must be in the application directory, the path,\n"
     "the Windows directory or the Windows System directory.";
-const QString kWrongVersion =
+const std::string kWrongVersion =
     "libzip32.so has the wrong version number.\nInsure that you have the correct dll's "
     "installed, and that \nan older dll is not in your path or Windows System directory.";
 
 // Runs first: with the engines missing, loading names the missing library.
 TEST(Engines, AMissingLibraryIsNamed) {
     TempDir empty;
-    QString error;
-    EXPECT_FALSE(Engines::loadFrom(QString::fromStdString(empty.path().string()), &error));
-    EXPECT_TRUE(error.contains("libzip32.so")) << error.toStdString();
+    std::string error;
+    EXPECT_FALSE(Engines::loadFrom(empty.path().string(), &error));
+    EXPECT_NE(error.find("libzip32.so"), std::string::npos) << error;
     EXPECT_FALSE(SharedLibrary::load("libkorvel-nothing.so", &error));
 }
 
 TEST(Engines, LoadFromTheBuildFolder) {
-    QString error;
-    EXPECT_TRUE(Engines::load(&error)) << error.toStdString();
+    std::string error;
+    EXPECT_TRUE(Engines::load(&error)) << error;
     EXPECT_TRUE(Engines::loaded());
 }
 
@@ -47,7 +49,7 @@ TEST(CheckZipDllVersion, AcceptsOurEngine) {
 }
 
 TEST(CheckZipDllVersion, MissingLibrarySaysCannotFind) {
-    for (const QString& path : {QString(), QString(KORVEL_BIN_DIR "/nothing/libzip32.so")}) {
+    for (const std::string& path : {std::string(), std::string(KORVEL_BIN_DIR "/nothing/libzip32.so")}) {
         try {
             Check_ZipDllVersion(path);
             ADD_FAILURE() << "no error";
@@ -59,15 +61,16 @@ TEST(CheckZipDllVersion, MissingLibrarySaysCannotFind) {
 
 TEST(CheckUnzipDll, NamesTheUnzipLibraryWhenItIsMissing) {
     EXPECT_TRUE(Check_UnzipDll());
-    for (const QString& path : {QString(), QString(KORVEL_BIN_DIR "/nothing/libunzip32.so"),
-                                QString(KORVEL_FAKE_ZIP_DIR "/libfakezip_other_maker.so")}) {
+    for (const std::string& path : {std::string(), std::string(KORVEL_BIN_DIR "/nothing/libunzip32.so"),
+                                    std::string(KORVEL_FAKE_ZIP_DIR "/libfakezip_other_maker.so")}) {
         try {
             Check_UnzipDll(path);
-            ADD_FAILURE() << "accepted " << path.toStdString();
+            ADD_FAILURE() << "accepted " << path;
         } catch (const ZipDllError& e) {
-            EXPECT_TRUE(e.message().startsWith(path.contains("fake") ? "libunzip32.so has the wrong version"
-                                                                     : "Cannot find libunzip32.so.\n"))
-                << e.message().toStdString();
+            const std::string want = path.find("fake") != std::string::npos
+                                         ? "libunzip32.so has the wrong version"
+                                         : "Cannot find libunzip32.so.\n";
+            EXPECT_EQ(e.message().rfind(want, 0), 0u) << e.message();
         }
     }
 }
@@ -75,14 +78,14 @@ TEST(CheckUnzipDll, NamesTheUnzipLibraryWhenItIsMissing) {
 class WrongVersion : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(WrongVersion, IsRefused) {
-    const QString path = QStringLiteral(KORVEL_FAKE_ZIP_DIR "/libfakezip_%1.so").arg(GetParam());
-    ASSERT_TRUE(QFileInfo::exists(path));
+    const std::string path = std::string(KORVEL_FAKE_ZIP_DIR "/libfakezip_") + GetParam() + ".so";
+    ASSERT_TRUE(fs::exists(path));
     try {
         Check_ZipDllVersion(path);
         ADD_FAILURE() << "accepted";
     } catch (const ZipDllError& e) {
         EXPECT_EQ(e.message(), kWrongVersion);
-        EXPECT_EQ(std::string(e.what()), kWrongVersion.toStdString());
+        EXPECT_EQ(std::string(e.what()), kWrongVersion);
     }
 }
 
@@ -119,37 +122,39 @@ TEST(Callbacks, GiveTheirStatedAnswers) {
 }
 
 TEST(Callbacks, PrintReachesTheEditorOnlyWhileCapturing) {
-    QList<QByteArray> text, bytes;
+    std::vector<std::string> text, bytes;
     UnzipSink s;
-    s.printedText = [&](const QByteArray& t) { text << t; };
-    s.printedBytes = [&](const QByteArray& b) { bytes << b; };
+    s.printedText = [&](std::string_view t) { text.emplace_back(t); };
+    s.printedBytes = [&](std::string_view b) { bytes.emplace_back(b); };
     ScopedUnzipSink scope(s);
     char piece[] = "line one\r\nline two\0after";
     unzipState().CapturePrint = false;
     UnzipPrint(piece, sizeof piece - 1);
-    EXPECT_TRUE(text.isEmpty());
+    EXPECT_TRUE(text.empty());
     unzipState().CapturePrint = true;
     EXPECT_EQ(UnzipPrint(piece, sizeof piece - 1), int(sizeof piece - 1));
     unzipState().CapturePrint = false;
-    ASSERT_EQ(text.size(), 1);
-    EXPECT_EQ(text[0], QByteArray(piece, sizeof piece - 1)); // whole: a description may hold NUL
-    ASSERT_EQ(bytes.size(), 2);
-    EXPECT_EQ(bytes[1].size(), qsizetype(sizeof piece - 1));
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_EQ(text[0], std::string(piece, sizeof piece - 1)); // whole: a description may hold NUL
+    ASSERT_EQ(bytes.size(), 2u);
+    EXPECT_EQ(bytes[1].size(), sizeof piece - 1);
 }
 
 TEST(Callbacks, MessageBuildsTheListingLine) {
-    QStringList lines;
+    std::vector<std::string> lines, names;
     UnzipSink s;
-    s.listedLine = [&](const QString& l) { lines << l; };
+    s.listedLine = [&](const ArchiveMember& m) {
+        lines.push_back(m.line);
+        names.push_back(m.name);
+    };
     ScopedUnzipSink scope(s);
-    unzipState().MemberNames.clear();
     UnzipMessage(1234, 600, 51, 3, 7, 2, 9, 5, ' ', "file_id.diz", "Defl:N", 0x1234, ' ');
-    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_TRUE(lines.empty());
     unzipState().CaptureListing = true;
     UnzipMessage(1234, 600, 51, 3, 7, 2, 9, 5, ' ', "file_id.diz", "Defl:N", 0x1234, ' ');
     unzipState().CaptureListing = false;
-    EXPECT_EQ(lines, QStringList{"   1234   3- 7- 2  9: 5  file_id.diz"});
-    EXPECT_EQ(unzipState().MemberNames, QStringList{"file_id.diz"});
+    EXPECT_EQ(lines, std::vector<std::string>{"   1234   3- 7- 2  9: 5  file_id.diz"});
+    EXPECT_EQ(names, std::vector<std::string>{"file_id.diz"});
 }
 
 TEST(OptionRecords, AreFilledAsTheProgramWritesThem) {
@@ -205,31 +210,28 @@ protected:
             writeFile(t / ("src/m" + std::to_string(i) + ".txt"), std::to_string(i));
         writeFile(t / "src/FILE_ID.DIZ", "the description");
         ASSERT_EQ(zipTool(t.path().string(), "-r -0 a.zip src"), 0);
-        zip = QString::fromStdString(t / "a.zip");
+        zip = t / "a.zip";
     }
     TempDir t;
-    QString zip;
+    std::string zip;
 };
 
-TEST_F(Requests, ListingFillsMemberNamesInOrder) {
-    QStringList lines;
-    UnzipSink s;
-    s.listedLine = [&](const QString& l) { lines << l; };
-    EXPECT_EQ(ListingRequest(zip, s), PK_OK);
+TEST_F(Requests, ListingReportsEveryMemberInOrder) {
+    std::vector<ArchiveMember> members;
+    EXPECT_EQ(ArchiveEngine::list(zip, members), PK_OK);
     EXPECT_FALSE(unzipState().CaptureListing);
-    ASSERT_EQ(unzipState().MemberNames.size(), 1202);
-    EXPECT_EQ(lines.size(), 1202);
-    EXPECT_EQ(unzipState().MemberNames[0], "src/");
-    EXPECT_TRUE(lines[0].endsWith("  src/"));
-    // A broken archive leaves the names empty.
-    EXPECT_NE(ListingRequest(QString::fromStdString(t / "src/m1.txt")), PK_OK);
-    EXPECT_TRUE(unzipState().MemberNames.isEmpty());
+    ASSERT_EQ(members.size(), 1202u);
+    EXPECT_EQ(members[0].name, "src/");
+    EXPECT_TRUE(members[0].line.ends_with("  src/"));
+    // A broken archive lists nothing.
+    EXPECT_NE(ArchiveEngine::list(t / "src/m1.txt", members), PK_OK);
+    EXPECT_TRUE(members.empty());
 }
 
 TEST_F(Requests, PrintFindsCaseInsensitively) {
-    QByteArray text;
+    std::string text;
     UnzipSink s;
-    s.printedText = [&](const QByteArray& b) { text += b; };
+    s.printedText = [&](std::string_view b) { text += b; };
     unzipState().CapturePrint = true;
     EXPECT_EQ(PrintRequest(zip, "src/file_id.diz", s), PK_OK);
     EXPECT_NE(PrintRequest(zip, "file_id.diz", s), PK_OK);
@@ -238,35 +240,39 @@ TEST_F(Requests, PrintFindsCaseInsensitively) {
 }
 
 TEST_F(Requests, ExtractionTakesAnyNumberOfNames) {
-    ASSERT_EQ(ListingRequest(zip), PK_OK);
-    unzipState().ExtractNames = unzipState().MemberNames;
+    std::vector<ArchiveMember> members;
+    ASSERT_EQ(ArchiveEngine::list(zip, members), PK_OK);
+    std::vector<std::string> names;
+    for (const auto& m : members)
+        names.push_back(m.name);
     unzipState().CapturePrint = true;
     ExtractFlags f;
     f.ndflag = true;
-    EXPECT_EQ(ExtractionRequest(zip, QString::fromStdString(t / "out"), f, unzipState().ExtractNames), PK_OK);
+    EXPECT_EQ(ArchiveEngine::extract(zip, t / "out", names, f), PK_OK);
     EXPECT_FALSE(unzipState().CapturePrint);
     EXPECT_EQ(readFile(t / "out/src/m1199.txt"), "1199");
     EXPECT_EQ(readFile(t / "out/src/FILE_ID.DIZ"), "the description");
 }
 
 TEST_F(Requests, TypedApiRoundTrip) {
-    const QString out = QString::fromStdString(t / "new.zip");
-    unzipState().MemberNames = QStringList{"kept"};
-    EXPECT_EQ(
-        ArchiveEngine::zip(out, {QString::fromStdString(t / "src/FILE_ID.DIZ")}, embeddingZipOptions('9')),
-        ZE_OK);
+    const std::string out = t / "new.zip";
+    unzipState().CaptureListing = false;
+    unzipState().CapturePrint = false;
+    EXPECT_EQ(ArchiveEngine::zip(out, {t / "src/FILE_ID.DIZ"}, embeddingZipOptions('9')), ZE_OK);
     EXPECT_TRUE(unzipTestPasses(t / "new.zip"));
-    QList<ArchiveMember> members;
+    std::vector<ArchiveMember> members;
     EXPECT_EQ(ArchiveEngine::list(out, members), PK_OK);
-    ASSERT_EQ(members.size(), 1);
+    ASSERT_EQ(members.size(), 1u);
     EXPECT_EQ(members[0].name, "FILE_ID.DIZ");
     EXPECT_EQ(members[0].size, 15u);
-    QByteArray bytes;
+    std::string bytes;
     EXPECT_EQ(ArchiveEngine::print(out, "file_id.diz", bytes), PK_OK);
     EXPECT_EQ(bytes, "the description");
     EXPECT_EQ(ArchiveEngine::print(out, "file_id.diz", bytes, false), PK_FIND);
     EXPECT_EQ(ArchiveEngine::zip(out, {}, embeddingZipOptions('x')), ZE_PARMS);
-    EXPECT_EQ(unzipState().MemberNames, QStringList{"kept"}); // the typed API leaves the state alone
+    // The typed API sets no capture flag.
+    EXPECT_FALSE(unzipState().CaptureListing);
+    EXPECT_FALSE(unzipState().CapturePrint);
 }
 
 TEST_F(Requests, SinkCallsReachTheInstallingThreadWhenTheEngineRunsElsewhere) {
@@ -276,11 +282,11 @@ TEST_F(Requests, SinkCallsReachTheInstallingThreadWhenTheEngineRunsElsewhere) {
     s.listedMember = [&](const ArchiveMember&) {
         (QThread::currentThread() == mainThread ? onMain : elsewhere)++;
     };
-    ScopedUnzipSink scope(s);
+    ScopedUnzipSink scope(s, dispatchToThisThread());
     QEventLoop loop;
     int result = -1;
     QThread* worker = QThread::create([&] {
-        QByteArray path = zip.toUtf8();
+        std::string path = zip;
         DCL d;
         fillListingRequest(d, path.data());
         USERFUNCTIONS f;

@@ -10,9 +10,9 @@
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
 #include "description/DescriptionView.h"
-#include "platform/Engines.h"
+#include "engineclient/Engines.h"
+#include "engineclient/Zip32.h"
 #include "platform/ScriptedPrompts.h"
-#include "platform/Zip32.h"
 
 #include <QAbstractItemView>
 #include <QAction>

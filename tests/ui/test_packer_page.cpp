@@ -5,10 +5,10 @@
 #include "app/FileListModel.h"
 #include "app/ZipMain.h"
 #include "archive/PackerPage.h"
+#include "engineclient/Zip32.h"
 #include "lang/LanguageApplier.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/Volumes.h"
-#include "platform/Zip32.h"
 
 #include <QComboBox>
 #include <QLabel>

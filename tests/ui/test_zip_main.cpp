@@ -149,14 +149,13 @@ private slots:
                 order << "zipcheck";
                 return stopAt != 1;
             };
-            m.hooks.InitUnzipUserFunctions = [&] { order << "unzip"; };
             m.hooks.InitPlayer = [&](const QString&) {
                 order << "player";
                 return stopAt != 2;
             };
             m.hooks.FillGenres = [&] { order << "genres"; };
             QCOMPARE(m.FormCreate(), stopAt != 1);
-            QStringList expected{"minimize", "zipcheck", "unzip", "player", "genres"};
+            QStringList expected{"minimize", "zipcheck", "player", "genres"};
             if (stopAt == 1)
                 expected = QStringList{"minimize", "zipcheck"};
             QCOMPARE(order, expected);

@@ -2,8 +2,9 @@
 // blocked meanwhile, and the work's result and callbacks coming back to the window thread.
 #include "../support/ArchiveFixtures.h"
 #include "archive/ZipWait.h"
-#include "platform/ArchiveEngine.h"
-#include "platform/Engines.h"
+#include "engineclient/ArchiveEngine.h"
+#include "engineclient/Engines.h"
+#include "platform/SinkOnThread.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -88,10 +89,10 @@ private slots:
         QThread* gui = QThread::currentThread();
         bool allOnGui = true;
         sink.listedMember = [&](const ArchiveMember& m) {
-            listed << m.name;
+            listed << QString::fromStdString(m.name);
             allOnGui = allOnGui && QThread::currentThread() == gui;
         };
-        ScopedUnzipSink scope(sink);
+        ScopedUnzipSink scope(sink, dispatchToThisThread());
         int r = runWithBusyWindow([&] {
             QByteArray path = QString::fromStdString(t / "a.zip").toUtf8();
             DCL d;
@@ -101,8 +102,7 @@ private slots:
             int l = Wiz_SingleEntryUnzip({}, d, f);
             ExtractFlags x;
             x.ndflag = true;
-            return l + ArchiveEngine::extract(QString::fromStdString(t / "a.zip"),
-                                              QString::fromStdString(t / "out"), {}, x);
+            return l + ArchiveEngine::extract(t / "a.zip", t / "out", {}, x);
         });
         QCOMPARE(r, 0);
         QCOMPARE(listed, QStringList({"in/", "in/a.txt"}));

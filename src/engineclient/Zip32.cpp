@@ -1,33 +1,31 @@
-#include "platform/Zip32.h"
+#include "engineclient/Zip32.h"
 
-#include "platform/EngineLibrary.h"
-#include "platform/Engines.h"
-#include "platform/NameVector.h"
+#include "engineclient/EngineLibrary.h"
+#include "engineclient/Engines.h"
+#include "engineclient/NameVector.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
 
 namespace korvel {
 
-QString zipDllNotFoundMessage(const QString& library) {
-    return QStringLiteral(
-               "Cannot find %1.\nThe Dll must be in the application directory, the path,\nthe Windows "
-               "directory or the Windows System directory.")
-        .arg(library);
+std::string zipDllNotFoundMessage(const std::string& library) {
+    return "Cannot find " + library +
+           ".\nThe Dll must be in the application directory, the path,\nthe Windows "
+           "directory or the Windows System directory.";
 }
 
-QString zipDllWrongVersionMessage(const QString& library) {
-    return QStringLiteral(
-               "%1 has the wrong version number.\nInsure that you have the correct dll's installed, and "
-               "that \nan older dll is not in your path or Windows System directory.")
-        .arg(library);
+std::string zipDllWrongVersionMessage(const std::string& library) {
+    return library + " has the wrong version number.\nInsure that you have the correct dll's installed, and "
+                     "that \nan older dll is not in your path or Windows System directory.";
 }
 
-bool Check_ZipDllVersion(const QString& libraryPath) {
-    const QString name = QString::fromLatin1(kZipLibrary);
-    if (libraryPath.isEmpty() || !QFileInfo::exists(libraryPath))
+bool Check_ZipDllVersion(const std::string& libraryPath) {
+    const std::string name = kZipLibrary;
+    struct stat st;
+    if (libraryPath.empty() || ::stat(libraryPath.c_str(), &st) != 0)
         throw ZipDllError(zipDllNotFoundMessage(name));
     auto lib = SharedLibrary::loadPath(libraryPath);
     if (!lib)
@@ -41,12 +39,13 @@ bool Check_ZipDllVersion(const QString& libraryPath) {
 }
 
 bool Check_ZipDllVersion() {
-    return Check_ZipDllVersion(SharedLibrary::find(QString::fromLatin1(kZipLibrary)));
+    return Check_ZipDllVersion(SharedLibrary::find(kZipLibrary));
 }
 
-bool Check_UnzipDll(const QString& libraryPath) {
-    const QString name = QString::fromLatin1(kUnzipLibrary);
-    if (libraryPath.isEmpty() || !QFileInfo::exists(libraryPath))
+bool Check_UnzipDll(const std::string& libraryPath) {
+    const std::string name = kUnzipLibrary;
+    struct stat st;
+    if (libraryPath.empty() || ::stat(libraryPath.c_str(), &st) != 0)
         throw ZipDllError(zipDllNotFoundMessage(name));
     auto lib = SharedLibrary::loadPath(libraryPath);
     if (!lib || !lib->symbol("Wiz_SingleEntryUnzip"))
@@ -55,7 +54,7 @@ bool Check_UnzipDll(const QString& libraryPath) {
 }
 
 bool Check_UnzipDll() {
-    return Check_UnzipDll(SharedLibrary::find(QString::fromLatin1(kUnzipLibrary)));
+    return Check_UnzipDll(SharedLibrary::find(kUnzipLibrary));
 }
 
 extern "C" int ZipPrint(char*, unsigned long length) {
@@ -98,11 +97,8 @@ ZPOPT embeddingZipOptions(char level) {
     return o;
 }
 
-char zipLevelFromText(const QString& text) {
-    if (text.isEmpty())
-        return '6';
-    const QByteArray b = text.left(1).toLatin1();
-    return b.isEmpty() ? '?' : b[0];
+char zipLevelFromText(const std::string& text) {
+    return text.empty() ? '6' : text[0];
 }
 
 int ZpSetOptions(const ZPOPT& options) {
@@ -115,8 +111,8 @@ ZPOPT ZpGetOptions() {
     return Engines::zip().ZpGetOptions();
 }
 
-int ZpArchive(const QString& archive, const QStringList& names) {
-    QByteArray path = QFile::encodeName(archive);
+int ZpArchive(const std::string& archive, const std::vector<std::string>& names) {
+    std::string path = archive;
     NameVector v(names);
     ZCL c;
     c.argc = v.count();

@@ -1,12 +1,13 @@
-#include "platform/MpegDllLibrary.h"
+#include "engineclient/MpegDllLibrary.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLibrary>
+#include "engineclient/EngineLibrary.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace korvel {
@@ -23,20 +24,19 @@ const char* const kErrorTexts[6] = {
     "Input stream error",      "Input stream is non-seekable", "Output device failure"};
 } // namespace
 
-QString MpegDllLibrary::errorText(int32_t code) {
+std::string MpegDllLibrary::errorText(int32_t code) {
     if (code >= 0 && code < 6)
-        return QString::fromLatin1(kErrorTexts[code]);
-    return QStringLiteral("MPEG library error %1").arg(code);
+        return kErrorTexts[code];
+    return "MPEG library error " + std::to_string(code);
 }
 
-int32_t MpegDllLibrary::playToEnd(const QString& file, const QString& pcmOut) {
+int32_t MpegDllLibrary::playToEnd(const std::string& file, const std::string& pcmOut) {
     if (!loaded_)
         return MPEGDLL_OK;
-    const QByteArray name = QFile::encodeName(file), out = QFile::encodeName(pcmOut);
-    Open(name.constData(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    Open(file.c_str(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     if (int32_t e = LastError())
         return e;
-    SetOutputDevice(pcmOut.isEmpty() ? MPEGDLL_DEVICE_DEFAULT : MPEGDLL_DEVICE_PCMFILE, out.constData());
+    SetOutputDevice(pcmOut.empty() ? MPEGDLL_DEVICE_DEFAULT : MPEGDLL_DEVICE_PCMFILE, pcmOut.c_str());
     int32_t e = LastError();
     unsigned char end = 0;
     if (!e && Play(0, 0, &end) != 0)
@@ -55,19 +55,20 @@ MpegDllLibrary::MpegDllLibrary() = default;
 
 MpegDllLibrary::~MpegDllLibrary() = default;
 
-QStringList MpegDllLibrary::candidates(const QString& folder) {
-    QStringList files;
-    auto add = [&](const QString& dir) {
-        QString f = QDir::cleanPath(QDir(dir).absoluteFilePath(QString::fromLatin1(kFileName)));
-        if (!files.contains(f))
-            files << f;
+std::vector<std::string> MpegDllLibrary::candidates(const std::string& folder) {
+    std::vector<std::string> files;
+    auto add = [&](const std::string& dir) {
+        std::error_code ec;
+        std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(dir) / kFileName, ec);
+        std::string f = p.lexically_normal().string();
+        if (std::find(files.begin(), files.end(), f) == files.end())
+            files.push_back(f);
     };
-    if (!folder.isEmpty())
+    if (!folder.empty())
         add(folder);
-    if (QCoreApplication::instance())
-        add(QCoreApplication::applicationDirPath());
-    if (folder.isEmpty())
-        files << QString::fromLatin1(kFileName);
+    add(SharedLibrary::executableDir());
+    if (folder.empty())
+        files.push_back(kFileName);
     return files;
 }
 
@@ -94,22 +95,22 @@ void MpegDllLibrary::clearEntries() {
 }
 
 void MpegDllLibrary::release() {
-    // QLibrary's destructor does not unload, so a player thread of the library keeps its code.
+    // SharedLibrary's destructor does not unload, so a player thread of the library keeps its code.
     lib_.reset();
     loaded_ = false;
     clearEntries();
 }
 
-MpegDllLibrary::Result MpegDllLibrary::load(const QString& folder) {
+MpegDllLibrary::Result MpegDllLibrary::load(const std::string& folder) {
     release();
     fileName_.clear();
     missing_.clear();
-    for (const QString& file : candidates(folder)) {
+    for (const std::string& file : candidates(folder)) {
         // A path is taken as it is; a plain name goes to the system's library search.
-        if (file.contains(QLatin1Char('/')) && !QFileInfo::exists(file))
+        struct stat st;
+        if (file.find('/') != std::string::npos && ::stat(file.c_str(), &st) != 0)
             continue;
-        auto lib = std::make_unique<QLibrary>(file);
-        if (lib->load()) {
+        if (auto lib = SharedLibrary::loadPath(file)) {
             lib_ = std::move(lib);
             fileName_ = file;
             break;
@@ -120,9 +121,9 @@ MpegDllLibrary::Result MpegDllLibrary::load(const QString& folder) {
 
     void* found[19] = {};
     for (int i = 0; i < 19; ++i) {
-        found[i] = reinterpret_cast<void*>(lib_->resolve(kEntryNames[i]));
+        found[i] = lib_->symbol(kEntryNames[i]);
         if (!found[i]) {
-            missing_ = QString::fromLatin1(kEntryNames[i]);
+            missing_ = kEntryNames[i];
             lib_->unload();
             lib_.reset();
             return Result::MissingEntry;

@@ -1,40 +1,35 @@
 #pragma once
-// The program's side of the unzip engine (libunzip32.so): the callbacks, the program-wide
-// engine state (CapturePrint, CaptureListing, MemberNames, ExtractNames), the three requests
-// (listing, print, extraction) and the sink through which a window receives what the engine
-// prints or lists during one call.
+// The program's side of the unzip engine (libunzip32.so): the callbacks, the two capture flags
+// (CapturePrint, CaptureListing), the request records and the sink through which a caller
+// receives what the engine prints or lists during one call. Paths and member names are bytes
+// as the file system and the archive hold them.
 
 #include "zipengines.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
-
 #include <cstdint>
 #include <functional>
-
-class QObject;
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvel {
 
-// The engine state the main window owns; one per process.
+// The capture flags of the engine state; one set per process.
 struct UnzipState {
     bool CapturePrint = false;   // printed text goes to the description editor
-    bool CaptureListing = false; // listing lines go to FilesList, names to MemberNames
-    QStringList MemberNames;     // member names of the archive last listed, in engine order
-    QStringList ExtractNames;    // names chosen for the current extraction
+    bool CaptureListing = false; // listing lines go to the Extract dialog's list
 };
 UnzipState& unzipState();
 
 // One member as the listing reports it.
 struct ArchiveMember {
-    QString name;
-    QString line; // the listing line of FilesList
-    quint64 size = 0, compressedSize = 0;
+    std::string name; // the member's name as the archive holds it
+    std::string line; // the listing line of FilesList
+    std::uint64_t size = 0, compressedSize = 0;
     unsigned month = 0, day = 0, year = 0, hour = 0, minute = 0; // year modulo 100
     unsigned factor = 0;                                         // percent saved
-    QString method;
-    quint32 crc = 0;
+    std::string method;
+    std::uint32_t crc = 0;
     bool encrypted = false;
 };
 
@@ -42,29 +37,30 @@ struct ArchiveMember {
 struct UnzipSink {
     // While CapturePrint is set: each printed piece whole (a description may hold zero
     // bytes); the description editor appends it as one new line.
-    std::function<void(const QByteArray& text)> printedText;
-    // While CaptureListing is set: each listing line (a FilesList row).
-    std::function<void(const QString& line)> listedLine;
+    std::function<void(std::string_view text)> printedText;
+    // While CaptureListing is set: each listed member (its line is a FilesList row).
+    std::function<void(const ArchiveMember& m)> listedLine;
     // Always: each printed piece whole (binary members included).
-    std::function<void(const QByteArray& bytes)> printedBytes;
+    std::function<void(std::string_view bytes)> printedBytes;
     // Always: each listed member.
     std::function<void(const ArchiveMember& m)> listedMember;
 };
 
-// Installs a sink for the duration of one engine call (RAII). The sink's functions run on the
-// thread that installed it: when the engine works on another thread (the busy window's worker)
-// each callback is handed over to the installing thread, which must run an event loop
-// meanwhile (runWithBusyWindow does).
+// How a sink's calls reach the thread that installed it: given a call, runs it there. Empty:
+// the calls run on whatever thread the engine calls back on.
+using SinkDispatch = std::function<void(const std::function<void()>& call)>;
+
+// Installs a sink for the duration of one engine call (RAII); the innermost one receives.
 class ScopedUnzipSink {
 public:
-    explicit ScopedUnzipSink(UnzipSink sink);
+    explicit ScopedUnzipSink(UnzipSink sink, SinkDispatch dispatch = {});
     ~ScopedUnzipSink();
     ScopedUnzipSink(const ScopedUnzipSink&) = delete;
     ScopedUnzipSink& operator=(const ScopedUnzipSink&) = delete;
 
 private:
     UnzipSink sink_;
-    QObject* context_ = nullptr;
+    SinkDispatch dispatch_;
     ScopedUnzipSink* previous_ = nullptr;
     friend struct SinkAccess;
 };
@@ -97,20 +93,13 @@ void fillExtractionRequest(DCL& d, char* archive, char* destination, const Extra
 void fillPrintRequest(DCL& d, char* archive, char* emptyDestination);
 
 // The engine call itself (serialised with every other engine call).
-int Wiz_SingleEntryUnzip(const QStringList& include, DCL& d, USERFUNCTIONS& f);
+int Wiz_SingleEntryUnzip(const std::vector<std::string>& include, DCL& d, USERFUNCTIONS& f);
 
-// Listing request: clears MemberNames, sets CaptureListing for the call, and reports each line
-// to sink.listedLine and each member to sink.listedMember. Returns the engine's result (PK_*).
-int ListingRequest(const QString& archive, const UnzipSink& sink = {});
 // Print request for one member name (patterns allowed): text goes to the sink (printedText
 // only while the caller has CapturePrint set). 0 exactly when found and delivered. *memberBytes
 // gets the bytes the member holds: more than were delivered when the delivery was cut at
 // UZ_PRINT_LIMIT.
-int PrintRequest(const QString& archive, const QString& member, const UnzipSink& sink,
-                 quint64* memberBytes = nullptr);
-// Extraction request of `names` (all members when empty) into `destination`; CapturePrint is
-// false during the call.
-int ExtractionRequest(const QString& archive, const QString& destination, const ExtractFlags& f,
-                      const QStringList& names);
+int PrintRequest(const std::string& archive, const std::string& member, const UnzipSink& sink,
+                 uint64_t* memberBytes = nullptr);
 
 } // namespace korvel

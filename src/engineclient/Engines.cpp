@@ -1,8 +1,6 @@
-#include "platform/Engines.h"
+#include "engineclient/Engines.h"
 
-#include "platform/EngineLibrary.h"
-
-#include <QDir>
+#include "engineclient/EngineLibrary.h"
 
 #include <stdexcept>
 
@@ -13,7 +11,7 @@ namespace {
 struct Loaded {
     bool ok = false;
     bool tried = false;
-    QString error;
+    std::string error;
     std::unique_ptr<SharedLibrary> zipLib, unzipLib;
     ZipEngine zip;
     UnzipEngine unzip;
@@ -37,13 +35,13 @@ bool bind(Loaded& l, std::unique_ptr<SharedLibrary> z, std::unique_ptr<SharedLib
     ze.ZpArchive = z->function<decltype(ze.ZpArchive)>("ZpArchive");
     ze.ZpVersionValue = z->function<decltype(ze.ZpVersionValue)>("ZpVersionValue");
     if (!ze.ZpInit || !ze.ZpSetOptions || !ze.ZpGetOptions || !ze.ZpArchive) {
-        l.error = QStringLiteral("%1 lacks the zip entry points.").arg(QString::fromLatin1(kZipLibrary));
+        l.error = std::string(kZipLibrary) + " lacks the zip entry points.";
         return false;
     }
     UnzipEngine ue;
     ue.Wiz_SingleEntryUnzip = u->function<decltype(ue.Wiz_SingleEntryUnzip)>("Wiz_SingleEntryUnzip");
     if (!ue.Wiz_SingleEntryUnzip) {
-        l.error = QStringLiteral("%1 lacks Wiz_SingleEntryUnzip.").arg(QString::fromLatin1(kUnzipLibrary));
+        l.error = std::string(kUnzipLibrary) + " lacks Wiz_SingleEntryUnzip.";
         return false;
     }
     l.zip = ze;
@@ -55,18 +53,17 @@ bool bind(Loaded& l, std::unique_ptr<SharedLibrary> z, std::unique_ptr<SharedLib
     return true;
 }
 
-bool loadWith(const QString& dir, QString* error) {
+bool loadWith(const std::string& dir, std::string* error) {
     std::lock_guard<std::mutex> g(loadLock());
     Loaded& l = loadedEngines();
     if (!l.ok) {
         l.tried = true;
         auto open = [&](const char* name) {
-            QString why;
-            auto lib = dir.isEmpty()
-                           ? SharedLibrary::load(QString::fromLatin1(name), &why)
-                           : SharedLibrary::loadPath(QDir(dir).filePath(QString::fromLatin1(name)), &why);
+            std::string why;
+            auto lib = dir.empty() ? SharedLibrary::load(name, &why)
+                                   : SharedLibrary::loadPath(dir + "/" + name, &why);
             if (!lib)
-                l.error = QStringLiteral("Cannot find %1 (%2).").arg(QString::fromLatin1(name), why);
+                l.error = std::string("Cannot find ") + name + " (" + why + ").";
             return lib;
         };
         auto z = open(kZipLibrary);
@@ -83,10 +80,10 @@ bool loadWith(const QString& dir, QString* error) {
 
 } // namespace
 
-bool Engines::load(QString* error) {
-    return loadWith(QString(), error);
+bool Engines::load(std::string* error) {
+    return loadWith(std::string(), error);
 }
-bool Engines::loadFrom(const QString& dir, QString* error) {
+bool Engines::loadFrom(const std::string& dir, std::string* error) {
     return loadWith(dir, error);
 }
 bool Engines::loaded() {
@@ -95,13 +92,13 @@ bool Engines::loaded() {
 
 const ZipEngine& Engines::zip() {
     if (!loaded() && !load())
-        throw std::runtime_error(loadedEngines().error.toStdString());
+        throw std::runtime_error(loadedEngines().error);
     return loadedEngines().zip;
 }
 
 const UnzipEngine& Engines::unzip() {
     if (!loaded() && !load())
-        throw std::runtime_error(loadedEngines().error.toStdString());
+        throw std::runtime_error(loadedEngines().error);
     return loadedEngines().unzip;
 }
 

@@ -5,9 +5,8 @@
 
 #include "zipengines.h"
 
-#include <QString>
-
 #include <mutex>
+#include <string>
 
 namespace korvel {
 
@@ -30,9 +29,9 @@ class Engines {
 public:
     // Loads both engines (once; later calls answer from the first). On failure `error` names
     // the library that is missing or incomplete and the engines stay unusable.
-    static bool load(QString* error = nullptr);
+    static bool load(std::string* error = nullptr);
     // Loads the engines from this folder instead (tests, tools). Replaces nothing already loaded.
-    static bool loadFrom(const QString& dir, QString* error = nullptr);
+    static bool loadFrom(const std::string& dir, std::string* error = nullptr);
     static bool loaded();
 
     // The loaded engines; they throw std::runtime_error when load() failed.

@@ -1,13 +1,8 @@
-#include "platform/UnZip32.h"
+#include "engineclient/UnZip32.h"
 
 #include "core/archive/ListingLine.h"
-#include "platform/Engines.h"
-#include "platform/NameVector.h"
-
-#include <QCoreApplication>
-#include <QFile>
-#include <QObject>
-#include <QThread>
+#include "engineclient/Engines.h"
+#include "engineclient/NameVector.h"
 
 #include <atomic>
 #include <cstring>
@@ -24,29 +19,26 @@ std::atomic<ScopedUnzipSink*> currentSink{nullptr};
 } // namespace
 
 struct SinkAccess {
-    // Runs fn on the sink's thread (at once when already there).
+    // Runs fn with the innermost sink, on its thread when it asked for that.
     template <typename Fn> static void deliver(Fn&& fn) {
         ScopedUnzipSink* s = currentSink.load();
         if (!s)
             return;
-        if (!s->context_ || QThread::currentThread() == s->context_->thread()) {
+        if (!s->dispatch_) {
             fn(s->sink_);
             return;
         }
-        QMetaObject::invokeMethod(
-            s->context_, [&] { fn(s->sink_); }, Qt::BlockingQueuedConnection);
+        s->dispatch_([&] { fn(s->sink_); });
     }
 };
 
-ScopedUnzipSink::ScopedUnzipSink(UnzipSink sink) : sink_(std::move(sink)) {
-    if (QCoreApplication::instance())
-        context_ = new QObject;
+ScopedUnzipSink::ScopedUnzipSink(UnzipSink sink, SinkDispatch dispatch)
+    : sink_(std::move(sink)), dispatch_(std::move(dispatch)) {
     previous_ = currentSink.exchange(this);
 }
 
 ScopedUnzipSink::~ScopedUnzipSink() {
     currentSink.store(previous_);
-    delete context_;
 }
 
 extern "C" int UnzipPrint(char* text, unsigned long length) {
@@ -55,9 +47,9 @@ extern "C" int UnzipPrint(char* text, unsigned long length) {
     const bool capture = unzipState().CapturePrint;
     SinkAccess::deliver([&](UnzipSink& s) {
         if (s.printedBytes)
-            s.printedBytes(QByteArray(text, static_cast<qsizetype>(length)));
+            s.printedBytes(std::string_view(text, length));
         if (capture && s.printedText)
-            s.printedText(QByteArray(text, static_cast<qsizetype>(length)));
+            s.printedText(std::string_view(text, length));
     });
     return static_cast<int>(length);
 }
@@ -77,8 +69,8 @@ extern "C" void UnzipMessage(uint64_t ucsize, uint64_t csize, unsigned cfactor, 
                              const char* methbuf, unsigned long crc, char fCrypt) {
     const char* fn = filename ? filename : "";
     ArchiveMember m;
-    m.name = QString::fromUtf8(fn);
-    m.line = QString::fromUtf8(formatListingLine(ucsize, mo, dy, yr, hh, mm, fn));
+    m.name = fn;
+    m.line = formatListingLine(ucsize, mo, dy, yr, hh, mm, fn);
     m.size = ucsize;
     m.compressedSize = csize;
     m.factor = cfactor;
@@ -87,17 +79,13 @@ extern "C" void UnzipMessage(uint64_t ucsize, uint64_t csize, unsigned cfactor, 
     m.year = yr;
     m.hour = hh;
     m.minute = mm;
-    m.method = QString::fromLatin1(methbuf ? methbuf : "");
-    m.crc = static_cast<quint32>(crc);
+    m.method = methbuf ? methbuf : "";
+    m.crc = static_cast<std::uint32_t>(crc);
     m.encrypted = fCrypt == 'E';
-    UnzipState& st = unzipState();
-    const bool capture = st.CaptureListing;
+    const bool capture = unzipState().CaptureListing;
     SinkAccess::deliver([&](UnzipSink& s) {
-        if (capture) {
-            st.MemberNames.append(m.name);
-            if (s.listedLine)
-                s.listedLine(m.line);
-        }
+        if (capture && s.listedLine)
+            s.listedLine(m);
         if (s.listedMember)
             s.listedMember(m);
     });
@@ -148,29 +136,15 @@ void fillPrintRequest(DCL& d, char* archive, char* emptyDestination) {
     d.lpszExtractDir = emptyDestination;
 }
 
-int Wiz_SingleEntryUnzip(const QStringList& include, DCL& d, USERFUNCTIONS& f) {
+int Wiz_SingleEntryUnzip(const std::vector<std::string>& include, DCL& d, USERFUNCTIONS& f) {
     NameVector v(include);
     std::lock_guard<std::recursive_mutex> g(engineLock());
     return Engines::unzip().Wiz_SingleEntryUnzip(v.count(), v.data(), 0, nullptr, &d, &f);
 }
 
-int ListingRequest(const QString& archive, const UnzipSink& sink) {
-    UnzipState& st = unzipState();
-    QByteArray path = QFile::encodeName(archive);
-    DCL d;
-    fillListingRequest(d, path.data());
-    USERFUNCTIONS f;
-    Init_UnzipUserFunctions(f);
-    ScopedUnzipSink scope(sink);
-    st.CaptureListing = true;
-    st.MemberNames.clear();
-    int r = Wiz_SingleEntryUnzip({}, d, f);
-    st.CaptureListing = false;
-    return r;
-}
-
-int PrintRequest(const QString& archive, const QString& member, const UnzipSink& sink, quint64* memberBytes) {
-    QByteArray path = QFile::encodeName(archive);
+int PrintRequest(const std::string& archive, const std::string& member, const UnzipSink& sink,
+                 uint64_t* memberBytes) {
+    std::string path = archive;
     char empty[1] = {0};
     DCL d;
     fillPrintRequest(d, path.data(), empty);
@@ -181,18 +155,6 @@ int PrintRequest(const QString& archive, const QString& member, const UnzipSink&
     if (memberBytes)
         *memberBytes = f.TotalSize;
     return r;
-}
-
-int ExtractionRequest(const QString& archive, const QString& destination, const ExtractFlags& flags,
-                      const QStringList& names) {
-    QByteArray path = QFile::encodeName(archive);
-    QByteArray dest = QFile::encodeName(destination);
-    DCL d;
-    fillExtractionRequest(d, path.data(), dest.data(), flags);
-    USERFUNCTIONS f;
-    Init_UnzipUserFunctions(f);
-    unzipState().CapturePrint = false;
-    return Wiz_SingleEntryUnzip(names, d, f);
 }
 
 } // namespace korvel

@@ -5,8 +5,6 @@
 
 #include "core/description/DescriptionLookup.h"
 
-#include <QString>
-
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -40,11 +38,12 @@ struct EmbedOutcome {
 // embedding options stay in force in the zip engine afterwards. The engine writes the archive
 // anew beside it and puts it in place only when everything was written, so a failed save leaves
 // the archive exactly as it was.
-EmbedOutcome embedDescription(const QString& archive, const std::string& member, std::string_view bytes,
+EmbedOutcome embedDescription(const std::string& archive, const std::string& member, std::string_view bytes,
                               char level, const std::filesystem::path& tempBase = {});
 
 // One line for the user or the terminal about a save that did not store the description
-// (empty for a saved one). "Cannot create file %s" for a text file that could not be made.
-QString embedFailureText(const EmbedOutcome& outcome, const QString& archive);
+// (empty for a saved one), holding the archive's and the file's names as bytes. "Cannot create file %s" for a
+// text file that could not be made.
+std::string embedFailureText(const EmbedOutcome& outcome, const std::string& archive);
 
 } // namespace korvel

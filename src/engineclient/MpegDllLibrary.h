@@ -2,17 +2,17 @@
 // Finding and binding the decoder library libmpegdll.so at run time: the folder given first
 // (the program's start folder), then the folder of the executable, so that playback works
 // whatever folder the program is started from. A library is accepted only with all 19 entry
-// points.
+// points. Paths are the file system's bytes.
 
 #include "mpegdll.h"
 
-#include <QString>
-#include <QStringList>
 #include <memory>
-
-class QLibrary;
+#include <string>
+#include <vector>
 
 namespace korvel {
+
+class SharedLibrary;
 
 class MpegDllLibrary {
 public:
@@ -27,24 +27,24 @@ public:
 
     // The files tried for `folder`, in order: the folder, then the executable's folder; with no
     // folder, the executable's folder and then the system's library search.
-    static QStringList candidates(const QString& folder);
+    static std::vector<std::string> candidates(const std::string& folder);
     // Loads the first candidate that loads and binds its entries. A library missing an entry is
     // unloaded again, and `missing` names the entry.
-    Result load(const QString& folder);
+    Result load(const std::string& folder);
     bool isLoaded() const { return loaded_; }
     // The file that was loaded, and the first entry found missing.
-    const QString& fileName() const { return fileName_; }
-    const QString& missing() const { return missing_; }
+    const std::string& fileName() const { return fileName_; }
+    const std::string& missing() const { return missing_; }
     // Forgets a loaded library without unloading it.
     void release();
 
     static const char* const kEntryNames[19];
     // The message for a library error code ("Output device failure" for 5, ...).
-    static QString errorText(int32_t code);
+    static std::string errorText(int32_t code);
 
     // Plays a file to its end: through the pcmfile device into `pcmOut`, or the sound output
     // when it is empty. Answers 0 or the library's error code.
-    int32_t playToEnd(const QString& file, const QString& pcmOut);
+    int32_t playToEnd(const std::string& file, const std::string& pcmOut);
 
     mpegdll_init_fn init = nullptr;
     mpegdll_deinit_fn deinit = nullptr;
@@ -68,9 +68,9 @@ public:
 
 private:
     void clearEntries();
-    std::unique_ptr<QLibrary> lib_;
+    std::unique_ptr<SharedLibrary> lib_;
     bool loaded_ = false;
-    QString fileName_, missing_;
+    std::string fileName_, missing_;
 };
 
 } // namespace korvel

@@ -3,22 +3,20 @@
 // of its own (length plus one) for the duration of one call, any number of names. The buffers
 // are freed last to first, then the vector.
 
-#include <QStringList>
-
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace korvel {
 
 class NameVector {
 public:
-    explicit NameVector(const QStringList& names) {
-        v_.reserve(static_cast<size_t>(names.size()) + 1);
-        for (const QString& n : names) {
-            const QByteArray b = n.toUtf8();
-            char* p = static_cast<char*>(std::malloc(static_cast<size_t>(b.size()) + 1));
-            std::memcpy(p, b.constData(), static_cast<size_t>(b.size()) + 1);
+    explicit NameVector(const std::vector<std::string>& names) {
+        v_.reserve(names.size() + 1);
+        for (const std::string& n : names) {
+            char* p = static_cast<char*>(std::malloc(n.size() + 1));
+            std::memcpy(p, n.c_str(), n.size() + 1);
             v_.push_back(p);
         }
         v_.push_back(nullptr);

@@ -1,14 +1,13 @@
-#include "platform/DescriptionEngine.h"
+#include "engineclient/DescriptionEngine.h"
 
 #include "core/description/DescriptionSave.h"
 #include "core/description/DescriptionText.h"
-#include "platform/ArchiveEngine.h"
-#include "platform/Engines.h"
-#include "platform/UnZip32.h"
-#include "platform/Zip32.h"
+#include "engineclient/ArchiveEngine.h"
+#include "engineclient/Engines.h"
+#include "engineclient/UnZip32.h"
+#include "engineclient/Zip32.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
 
 #include <mutex>
 
@@ -18,17 +17,14 @@ LookupResult lookUpDescriptionInArchive(const LookupRequest& request) {
     UnzipState& st = unzipState();
     const bool wasCapturing = st.CapturePrint;
     st.CapturePrint = true;
-    const QString archive = QFile::decodeName(QByteArray::fromStdString(request.archivePath));
     PrintCapture capture(UZ_PRINT_LIMIT);
     UnzipSink sink;
-    sink.printedText = [&capture](const QByteArray& piece) {
-        capture.add(piece.constData(), static_cast<std::size_t>(piece.size()));
-    };
+    sink.printedText = [&capture](std::string_view piece) { capture.add(piece.data(), piece.size()); };
     bool lastCut = false;
     LookupResult r = lookUpDescription(request, [&](const std::string& member, std::string& bytes) {
         capture.clear();
-        quint64 held = 0;
-        const int rc = PrintRequest(archive, QString::fromStdString(member), sink, &held);
+        uint64_t held = 0;
+        const int rc = PrintRequest(request.archivePath, member, sink, &held);
         bytes = capture.text();
         lastCut = held > bytes.size() || capture.truncated();
         return rc;
@@ -39,7 +35,7 @@ LookupResult lookUpDescriptionInArchive(const LookupRequest& request) {
     return r;
 }
 
-EmbedOutcome embedDescription(const QString& archive, const std::string& member, std::string_view bytes,
+EmbedOutcome embedDescription(const std::string& archive, const std::string& member, std::string_view bytes,
                               char level, const std::filesystem::path& tempBase) {
     EmbedOutcome out;
     auto tmp = DescriptionTempFile::create(member, bytes, &out.failedPath, &out.reason, tempBase);
@@ -48,8 +44,8 @@ EmbedOutcome embedDescription(const QString& archive, const std::string& member,
         return out;
     }
     // The save adds to an archive that is there; it never makes a new one in its place.
-    const QFileInfo info(archive);
-    if (archive.isEmpty() || !info.isFile()) {
+    struct stat st;
+    if (archive.empty() || ::stat(archive.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         out.status = EmbedOutcome::Status::ArchiveMissing;
         return out;
     }
@@ -61,30 +57,27 @@ EmbedOutcome embedDescription(const QString& archive, const std::string& member,
     }
     ZIPUSERFUNCTIONS f;
     Init_ZipUserFunctions(f);
-    out.engineResult =
-        ZpArchive(archive, {QFile::decodeName(QByteArray::fromStdString(tmp->path().string()))});
+    out.engineResult = ZpArchive(archive, {tmp->path().string()});
     if (out.engineResult != ZE_OK) {
         out.status = EmbedOutcome::Status::EngineFailed;
-        out.reason = ArchiveEngine::zipResultText(out.engineResult).toStdString();
+        out.reason = ArchiveEngine::zipResultText(out.engineResult);
     }
     return out;
 }
 
-QString embedFailureText(const EmbedOutcome& o, const QString& archive) {
+std::string embedFailureText(const EmbedOutcome& o, const std::string& archive) {
     switch (o.status) {
     case EmbedOutcome::Status::Saved:
         return {};
     case EmbedOutcome::Status::TempFileFailed:
-        return QStringLiteral("Cannot create file %1")
-            .arg(QFile::decodeName(QByteArray::fromStdString(o.failedPath)));
+        return "Cannot create file " + o.failedPath;
     case EmbedOutcome::Status::OptionsRefused:
-        return QStringLiteral("Error setting Zip Options");
+        return "Error setting Zip Options";
     case EmbedOutcome::Status::ArchiveMissing:
-        return QStringLiteral("The description was not saved: the archive %1 is not there any more.")
-            .arg(archive);
+        return "The description was not saved: the archive " + archive + " is not there any more.";
     case EmbedOutcome::Status::EngineFailed:
-        return QStringLiteral("The description was not saved into %1 (%2). The archive was not changed.")
-            .arg(archive, QString::fromStdString(o.reason));
+        return "The description was not saved into " + archive + " (" + o.reason +
+               "). The archive was not changed.";
     }
     return {};
 }
