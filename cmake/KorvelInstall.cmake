@@ -32,25 +32,50 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/korvel.desktop DESTINATION ${CMAKE_I
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/korvel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# cpack -G DEB (in the build folder) makes korvel_<version>_<arch>.deb.
+# The package's documentation: the copyright file and a compressed changelog, as Debian wants
+# them in /usr/share/doc/korvel.
+set(KORVEL_MAINTAINER "Korvel maintainers <maintainers@users.noreply.c-seed-4b953c57.example>"
+    CACHE STRING "The package's Maintainer field: name <address> of whoever answers for the package")
+set(KORVEL_DOC_DIR ${CMAKE_BINARY_DIR}/package-doc)
+file(MAKE_DIRECTORY ${KORVEL_DOC_DIR})
+file(READ ${CMAKE_SOURCE_DIR}/packaging/changelog KORVEL_CHANGELOG)
+string(REPLACE "KORVEL_MAINTAINER" "${KORVEL_MAINTAINER}" KORVEL_CHANGELOG "${KORVEL_CHANGELOG}")
+string(REPLACE "(2.0.0)" "(${PROJECT_VERSION})" KORVEL_CHANGELOG "${KORVEL_CHANGELOG}")
+# A native package (its version has no Debian revision): the changelog is "changelog.gz".
+file(WRITE ${KORVEL_DOC_DIR}/changelog "${KORVEL_CHANGELOG}")
+configure_file(${CMAKE_SOURCE_DIR}/packaging/korvel.1 ${KORVEL_DOC_DIR}/korvel.1 COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/korvel-cli.1 ${KORVEL_DOC_DIR}/korvel-cli.1 COPYONLY)
+find_program(KORVEL_GZIP gzip)
+if(KORVEL_GZIP)
+  foreach(f changelog korvel.1 korvel-cli.1)
+    execute_process(COMMAND ${KORVEL_GZIP} -9nf ${KORVEL_DOC_DIR}/${f})
+  endforeach()
+  install(FILES ${KORVEL_DOC_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvel)
+  install(FILES ${KORVEL_DOC_DIR}/korvel.1.gz ${KORVEL_DOC_DIR}/korvel-cli.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvel)
+
+# cpack -G DEB (in the build folder) makes korvel_<version>_<arch>.deb with stripped binaries;
+# the dependencies are those dpkg-shlibdeps finds for them, plus the Qt platform plugins.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VENDOR "Korvel")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer embedded file_id.diz and managing ZIP files")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Korvel shows the description carried inside a ZIP archive (file_id.diz, readme.txt, a text file\n"
-    "named after the archive, or a name of your own) in the DOS font, edits it and stores it back.\n"
-    "It also extracts and packs archives, edits the ID3v1/ID3v2 tags of MP3 files and plays them,\n"
-    "and has a two-pane file manager. korvel-cli offers the same operations to scripts.")
+    "Korvel shows the description carried inside a ZIP archive (file_id.diz,\n"
+    "readme.txt, a text file named after the archive, or a name of your own)\n"
+    "in the DOS font, edits it and stores it back. It also extracts and packs\n"
+    "archives, edits the ID3v1/ID3v2 tags of MP3 files and plays them, and has\n"
+    "a two-pane file manager. korvel-cli offers the same operations to scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Korvel developers <korvel@invalid>")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins (>= 6.4), \
-libzip4 (>= 1.7), libmpg123-0 (>= 1.31), libout123-0 (>= 1.31), libc6, libstdc++6")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KORVEL_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins (>= 6.4), shared-mime-info, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

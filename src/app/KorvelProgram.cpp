@@ -6,6 +6,7 @@
 #include "archive/ZipUnzip.h"
 #include "archive/ZipWait.h"
 #include "audio/AudioHooks.h"
+#include "catalog/CatalogueWindow.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
 #include "engineclient/Engines.h"
@@ -36,6 +37,10 @@ KorvelProgram::KorvelProgram(TrayIconFactory makeTrayIcon) {
     };
     descriptions = new DescriptionController(Main);
     installAudio(Main);
+    Catalogue = new TCatalogue(&Main);
+    Main.hooks.CatalogueFolder = [this](const QString& folder) {
+        Catalogue->catalogueFolder(folder, descriptions->lookupSettings());
+    };
     wireTray(Main, std::move(makeTrayIcon));
 }
 

@@ -12,6 +12,7 @@ namespace korvel {
 
 class DescriptionController;
 class TAboutBox;
+class TCatalogue;
 class TCustom_ext;
 class TFrmUnzip;
 class TFrmWaitZip;
@@ -39,7 +40,8 @@ public:
     TLangForm* LangForm = nullptr; // owned by Main
     std::unique_ptr<TFrmWaitZip> FrmWaitZip;
     std::unique_ptr<TCustom_ext> Custom_ext;
-    TAboutBox* AboutBox = nullptr; // owned by Main
+    TAboutBox* AboutBox = nullptr;   // owned by Main
+    TCatalogue* Catalogue = nullptr; // owned by Main; "Catalogue folder..."
 
 private:
 };

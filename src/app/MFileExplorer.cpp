@@ -4,6 +4,7 @@
 #include "core/files/DirectoryRules.h"
 #include "platform/DefaultCommand.h"
 #include "platform/FolderView.h"
+#include "platform/PathText.h"
 #include "platform/Volumes.h"
 
 #include <QApplication>
@@ -28,10 +29,10 @@ struct WaitCursor {
 };
 
 std::string local8(const QString& s) {
-    return QFile::encodeName(s).toStdString();
+    return pathBytes(s);
 }
 QString fromLocal8(const std::string& s) {
-    return QFile::decodeName(QByteArray::fromStdString(s));
+    return pathText(s);
 }
 
 } // namespace
@@ -441,12 +442,25 @@ bool TMFileExplorer::eventFilter(QObject* watched, QEvent* event) {
         if (isView) {
             lastViewKey_ = event;
             auto* k = static_cast<QKeyEvent*>(event);
-            emit OnKeyUp(k->key(), k->modifiers());
+            // A held key sends a release before every repeated press: only the last release,
+            // when the key really comes up, is a key-up.
+            if (!k->isAutoRepeat())
+                emit OnKeyUp(k->key(), k->modifiers());
         }
         break;
     case QEvent::FocusIn:
         if (isView)
             emit OnEnter();
+        break;
+    case QEvent::MouseButtonPress:
+        // A press selects the row under the pointer and counts as its click for SelectedPath:
+        // a drag that starts from this press carries this row, whether or not it was clicked
+        // before.
+        if (isViewport && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            const QModelIndex at = view()->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            if (at.isValid())
+                selectedPath_ = model_->path(at.row());
+        }
         break;
     case QEvent::MouseButtonRelease:
         if (isViewport && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

@@ -32,16 +32,18 @@ struct TMainHooks {
     std::function<void(const QString& path)> ViewMP3;  // the tags and stream of an MP3 file
 
     // --- saving the shown file ---
-    // Stores the edited description into CurrentFile; false when the temporary text file could not
+    // Stores the edited description into ShownFile; false when the temporary text file could not
     // be made (the user has been told, nothing was saved, the caller must stop).
     std::function<bool()> Embed;
-    // Writes the edited tags into CurrentFile (failures are reported by the writer).
+    // Writes the edited tags into ShownFile (failures are reported by the writer).
     std::function<void()> IDTagWrite;
 
     // --- windows behind the menus ---
     std::function<void()> ShowCustomFile;
     std::function<void()> ShowLanguageChooser;
     std::function<void()> ShowAbout;
+    // "Catalogue folder...": the catalogue of this folder (the browsed one).
+    std::function<void(const QString& folder)> CatalogueFolder;
 
     // The font dialog; tests answer it. nullopt: cancelled.
     std::function<std::optional<QFont>(const QFont& start)> PickFont;

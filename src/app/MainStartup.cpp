@@ -10,6 +10,7 @@
 #include "filemanager/FileManagerPage.h"
 #include "platform/DefaultCommand.h"
 #include "platform/HelpPage.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "platform/Volumes.h"
 
@@ -23,6 +24,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+
+#include <filesystem>
 
 namespace korvel {
 namespace {
@@ -63,11 +66,13 @@ void TMain::buildMenus() {
     Options1->addSeparator();
     Customfile1 = addItem(Options1, "Customfile1", QStringLiteral("&Custom file..."));
     Changelanguage1 = addItem(Options1, "Changelanguage1", QStringLiteral("Change &language..."));
+    Cataloguefolder1 = addItem(Options1, "Cataloguefolder1", QStringLiteral("C&atalogue folder..."));
     connect(M_Font, &QAction::triggered, this, &TMain::M_FontClick);
     connect(M_WW, &QAction::triggered, this, &TMain::M_WWClick);
     connect(Hiddenfiles1, &QAction::triggered, this, &TMain::Hiddenfiles1Click);
     connect(Customfile1, &QAction::triggered, this, &TMain::Customfile1Click);
     connect(Changelanguage1, &QAction::triggered, this, &TMain::Changelanguage1Click);
+    connect(Cataloguefolder1, &QAction::triggered, this, &TMain::Cataloguefolder1Click);
 
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -85,6 +90,8 @@ void TMain::buildMenus() {
 void TMain::updateMenuItems() {
     Customfile1->setEnabled(static_cast<bool>(hooks.ShowCustomFile));
     Changelanguage1->setEnabled(static_cast<bool>(hooks.ShowLanguageChooser));
+    Cataloguefolder1->setEnabled(static_cast<bool>(hooks.CatalogueFolder) &&
+                                 LFile->Directory() != QLatin1String("drives"));
     About1->setEnabled(static_cast<bool>(hooks.ShowAbout));
 }
 
@@ -97,7 +104,8 @@ bool TMain::FormCreate() {
         return false;
     // 3., 4. No edit yet; the user's own files live in the folder we were started from.
     Modified = false;
-    StartDir = QDir::currentPath();
+    std::error_code ec;
+    StartDir = pathText(std::filesystem::current_path(ec).string());
     // 5. The archive name lists (each engine request fills its own callback record).
     MemberNames.clear();
     ExtractNames.clear();
@@ -137,8 +145,7 @@ QString TMain::inStartDir(const QString& name) const {
 }
 
 void TMain::pgm_init() {
-    const ProfileFile ini =
-        ProfileFile::load(QFile::encodeName(inStartDir(QStringLiteral("korvel.ini"))).toStdString());
+    const ProfileFile ini = ProfileFile::load(pathBytes(inStartDir(QStringLiteral("korvel.ini"))));
     LanguageName = QStringLiteral("default");
     if (hooks.SetLanguageFolder)
         hooks.SetLanguageFolder(StartDir);
@@ -231,6 +238,11 @@ void TMain::Customfile1Click() {
 void TMain::Changelanguage1Click() {
     if (hooks.ShowLanguageChooser)
         hooks.ShowLanguageChooser();
+}
+
+void TMain::Cataloguefolder1Click() {
+    if (hooks.CatalogueFolder && LFile->Directory() != QLatin1String("drives"))
+        hooks.CatalogueFolder(LFile->Directory());
 }
 
 void TMain::About1Click() {

@@ -6,6 +6,7 @@
 #include "archive/PackerPage.h"
 #include "archive/ZipUnzip.h"
 #include "filemanager/FileManagerPage.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QButtonGroup>
@@ -18,6 +19,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 namespace korvel {
 namespace {
@@ -306,7 +309,9 @@ void TMain::LFileKeyUp(int key) {
     if (row < 0)
         return;
     CurrentFile = LFile->rowPath(row);
-    if (!fileNamePart(CurrentFile).isEmpty() && QFileInfo::exists(CurrentFile) && B_autoview->isChecked())
+    std::error_code ec;
+    if (!fileNamePart(CurrentFile).isEmpty() && std::filesystem::exists(pathBytes(CurrentFile), ec) &&
+        B_autoview->isChecked())
         GetInfo(CurrentFile);
 }
 
@@ -319,6 +324,7 @@ void TMain::B_UnzipClick() {
 }
 
 void TMain::GetInfo(const QString& path) {
+    ShownFile = path;
     const QString name = fileNamePart(path);
     const auto dot = name.lastIndexOf(QLatin1Char('.'));
     const QString ext = dot < 0 ? QString() : name.mid(dot).toUpper();

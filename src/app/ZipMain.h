@@ -41,7 +41,10 @@ public:
 
     // --- shared state ---
     QString StartDir;    // working directory when start-up ran; the user's own files live here
-    QString CurrentFile; // the archive or MP3 file shown
+    QString CurrentFile; // the archive or MP3 file picked last
+    // The file whose description or tags the page shows (set by GetInfo). "Save info" writes
+    // here: with "Auto view" released, CurrentFile may already name another file.
+    QString ShownFile;
     bool Modified = false;
     QString LanguageName = QStringLiteral("default");
     QString AllCustomCaption = QStringLiteral("all custom files");
@@ -87,10 +90,10 @@ public:
     void UpdateFolderHistory();
     // The unsaved-changes check before a new selection; false when the selection must stop.
     bool SettleChanges();
-    // Saves the edit into CurrentFile: tags when the audio panel shows, else the description.
+    // Saves the edit into ShownFile: tags when the audio panel shows, else the description.
     // False when the description's temporary file could not be made.
     bool SaveChanges();
-    // "Save info": saves the edit into CurrentFile and clears Modified.
+    // "Save info": saves the edit into ShownFile and clears Modified.
     void B_SaveClick();
     void GetInfo(const QString& path);
     // "Extract...": shows the Extract dialog (not modal).
@@ -102,6 +105,8 @@ public:
     void Hiddenfiles1Click();
     void Customfile1Click();
     void Changelanguage1Click();
+    // "Catalogue folder...": a catalogue of the browsed folder and everything below it.
+    void Cataloguefolder1Click();
     void ManagingZIPfiles1Click();
     void About1Click();
     // The help page beside the program.
@@ -147,6 +152,7 @@ public:
     QAction* Hiddenfiles1;
     QAction* Customfile1;
     QAction* Changelanguage1;
+    QAction* Cataloguefolder1;
     QAction* ManagingZIPfiles1;
     QAction* About1;
 

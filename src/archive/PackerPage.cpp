@@ -28,6 +28,8 @@
 
 #include <stdexcept>
 
+#include <filesystem>
+
 namespace korvel {
 namespace {
 
@@ -303,8 +305,9 @@ void TPackerPage::Zip_Files(const QString& archive, const QStringList& names) {
 
     QStringList vanished;
     for (const QString& n : names) {
-        const QFileInfo fi(n);
-        if (!fi.exists() && !fi.isSymLink() && !vanished.contains(n))
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(pathBytes(n), ec)) &&
+            !vanished.contains(n))
             vanished << n;
     }
     QString text;

@@ -99,8 +99,7 @@ QString TFrmUnzip::literalPattern(const QString& memberName) {
 TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
     : QDialog(parent ? parent : static_cast<QWidget*>(main)), main_(main) {
     setObjectName(QStringLiteral("FrmUnzip"));
-    setWindowTitle(lastTitlePrefix_);
-    lastTitle_ = lastTitlePrefix_;
+    setWindowTitle(QStringLiteral("Decompressing"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(false);
@@ -158,10 +157,9 @@ TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
     lv->addLayout(scopeRow);
 
     auto* buttonRow = new QHBoxLayout;
-    B_Options = new QPushButton(optionsBase_, left);
+    B_Options = new QPushButton(QStringLiteral("Options"), left);
     B_Options->setObjectName(QStringLiteral("B_Options"));
     B_Options->setCheckable(true);
-    lastOptionsText_ = optionsBase_;
     B_Abort = new QPushButton(QStringLiteral("Cancel"), left);
     B_Abort->setObjectName(QStringLiteral("B_Abort"));
     B_Unzip = new QPushButton(QStringLiteral("Unzip !"), left);
@@ -292,17 +290,11 @@ void TFrmUnzip::showEvent(QShowEvent* e) {
 }
 
 void TFrmUnzip::FormShow() {
-    // A language file may have replaced the caption's first word and the button's text since the
-    // last showing; what it put there is kept, and the archive and the arrows are added to it.
-    if (windowTitle() != lastTitle_)
-        lastTitlePrefix_ = windowTitle().trimmed();
-    if (B_Options->text() != lastOptionsText_)
-        optionsBase_ = B_Options->text().trimmed();
+    // Fixed texts, whatever a language file put on the caption and the button (its "Title" and
+    // "ZOptions" show only until the dialog opens).
     const QString archives = SelectedArchives ? SelectedArchives() : QString();
-    lastTitle_ = lastTitlePrefix_ + QLatin1Char(' ') + archives;
-    setWindowTitle(lastTitle_);
-    lastOptionsText_ = optionsBase_ + QStringLiteral(" >>");
-    B_Options->setText(lastOptionsText_);
+    setWindowTitle(QStringLiteral("Decompressing ") + archives);
+    B_Options->setText(QStringLiteral("Options >>"));
     setDialogWidth(NarrowWidth);
     layoutHeadings();
     fitGroupTitle();

@@ -104,10 +104,6 @@ private:
     TMain* main_;
     QStringList memberNames_, extractNames_; // when there is no main window
     QString listedArchive_;                  // the archive MemberNames came from
-    QString lastTitlePrefix_ = QStringLiteral("Decompressing");
-    QString lastTitle_;
-    QString optionsBase_ = QStringLiteral("Options");
-    QString lastOptionsText_;
     bool centred_ = false;
 };
 

@@ -12,7 +12,7 @@ void installAudio(TMain& main) {
     main.hooks.InitPlayer = [player](const QString& startDir) { return player->InitPlayer(startDir); };
     main.hooks.FillGenres = [page] { page->FillGenres(); };
     main.hooks.ViewMP3 = [page](const QString& file) { page->ViewMP3(file); };
-    main.hooks.IDTagWrite = [page, &main] { page->IDTagWrite(main.CurrentFile); };
+    main.hooks.IDTagWrite = [page, &main] { page->IDTagWrite(main.ShownFile); };
 }
 
 } // namespace korvel

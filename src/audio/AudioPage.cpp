@@ -5,6 +5,7 @@
 #include "core/audio/MPEGaudio.h"
 #include "core/audio/StreamInfo.h"
 #include "platform/EditingKeys.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QCheckBox>
@@ -32,7 +33,7 @@ constexpr int YearLimit = static_cast<int>(TID3v1::YearCapacity);
 const QString Title = QStringLiteral("Korvel 2002");
 
 std::string localPath(const QString& file) {
-    return QFile::encodeName(file).toStdString();
+    return pathBytes(file);
 }
 
 // Tag texts are ISO-8859-1 bytes; characters outside it become "?".
@@ -337,7 +338,7 @@ void TAudioPage::markModified() {
 }
 
 bool TAudioPage::isMarkingKey(const QKeyEvent& e) {
-    return isEditingKey(e.key(), e.modifiers());
+    return isEditingKey(e);
 }
 
 void TAudioPage::MP_artistKeyDown(const QKeyEvent& e) {

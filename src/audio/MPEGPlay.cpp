@@ -1,5 +1,6 @@
 #include "audio/MPEGPlay.h"
 
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QCoreApplication>
@@ -137,7 +138,7 @@ void TMPEGPlayer::OpenInput() {
         if (StreamName_.isEmpty())
             throw TMPEGError(QStringLiteral("Can't play non-specified stream"), kNonSpecifiedStream);
         // The whole name: a name cut short would open another file, or none.
-        const QByteArray name = QFile::encodeName(StreamName_);
+        const QByteArray name = QByteArray::fromStdString(pathBytes(StreamName_));
         Library.Open(name.constData(), 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     }
     check();
@@ -172,7 +173,7 @@ void TMPEGPlayer::StartPlayback() {
     }
     Library.SetPriority(PriorityValue);
     check();
-    const QByteArray out = QFile::encodeName(OutFilename_);
+    const QByteArray out = QByteArray::fromStdString(pathBytes(OutFilename_));
     Library.SetOutputDevice(DeviceCode, out.constData());
     check();
     qint32 r = Library.Play(StartPos_, EndPos_, &EndReached_);

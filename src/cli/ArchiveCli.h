@@ -5,7 +5,8 @@
 
 namespace korvel::cli {
 
-// Loads the engines; on failure prints which library is missing and returns false.
-bool loadArchiveEngines();
+// Loads the unzip engine, and the zip engine too when `writes`; on failure prints which
+// library is missing and returns false.
+bool loadArchiveEngines(bool writes = false);
 
 } // namespace korvel::cli

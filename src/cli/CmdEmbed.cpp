@@ -43,7 +43,7 @@ int run(const Args& a) {
         std::fprintf(stderr, "korvel-cli: cannot read %s\n", rest[2].c_str());
         return 2;
     }
-    if (!loadArchiveEngines())
+    if (!loadArchiveEngines(true))
         return 3;
     const EmbedOutcome o = embedDescription(rest[0], rest[1], bytes, level);
     if (!o.saved()) {

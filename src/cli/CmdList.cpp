@@ -6,9 +6,9 @@
 
 namespace korvel::cli {
 
-bool loadArchiveEngines() {
+bool loadArchiveEngines(bool writes) {
     std::string error;
-    if (Engines::load(&error))
+    if (writes ? Engines::load(&error) : Engines::loadUnzip(&error))
         return true;
     std::fprintf(stderr, "korvel-cli: %s\n", error.c_str());
     return false;

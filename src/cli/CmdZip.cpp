@@ -64,7 +64,7 @@ int run(const Args& a) {
                      "[--fVolume] [--fLevel=N] ARCHIVE FILES...\n");
         return 2;
     }
-    if (!loadArchiveEngines())
+    if (!loadArchiveEngines(true))
         return 3;
     const std::vector<std::string> files(rest.begin() + 1, rest.end());
     int r = ArchiveEngine::zip(rest[0], files, o);

@@ -1,6 +1,7 @@
 #include "description/Cust_ext.h"
 
 #include "core/description/CustomList.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
@@ -116,12 +117,11 @@ void TCustom_ext::FormCreate() {
 }
 
 QString TCustom_ext::customListPath() const {
-    return QFile::decodeName(
-        QByteArray::fromStdString(korvel::customListPath(QFile::encodeName(startDir_).toStdString())));
+    return pathText(korvel::customListPath(pathBytes(startDir_)));
 }
 
 bool TCustom_ext::ReadCustoms() {
-    const auto read = readCustomList(QFile::encodeName(customListPath()).toStdString());
+    const auto read = readCustomList(pathBytes(customListPath()));
     for (const auto& name : read.names)
         addName(name);
     if (!read.error.empty()) {
@@ -135,7 +135,7 @@ bool TCustom_ext::ReadCustoms() {
 
 bool TCustom_ext::WriteCustoms() {
     std::string error;
-    if (!writeCustomList(QFile::encodeName(customListPath()).toStdString(), customNameList(), &error)) {
+    if (!writeCustomList(pathBytes(customListPath()), customNameList(), &error)) {
         Prompts::current().showError(
             this, "Disk error",
             "Cannot wrote on disk. Are you running program from a CD?\nIf so, you cannot save preferences!");

@@ -41,7 +41,7 @@ QString escapeMnemonic(QString s) {
 DescriptionController::DescriptionController(TMain& main) : QObject(&main), main_(main) {
     TDizPage* page = main.DIZPage;
     main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
-    main.hooks.Embed = [this] { return Embed(main_.CurrentFile, captionMember()); };
+    main.hooks.Embed = [this] { return Embed(main_.ShownFile, captionMember()); };
 
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(page->B_Auto), static_cast<QAbstractButton*>(page->B_FileID),
@@ -58,6 +58,7 @@ DescriptionController::DescriptionController(TMain& main) : QObject(&main), main
     disconnect(page->B_Save, &QToolButton::clicked, &main_, &TMain::B_SaveClick);
     connect(page->B_Save, &QAbstractButton::clicked, this, &DescriptionController::B_SaveClick);
     editor_ = page->DIZEdit;
+    keepLineEndsCrLf(editor_);
     editor_->installEventFilter(this);
     // The note under the editor for a description too large to edit; the audio view hides it.
     cutNote_ = new QLabel(QString::fromLatin1(kCutNote), main.Cornice);
@@ -124,8 +125,7 @@ void DescriptionController::setCaptionMember(const QString& member) {
     main_.Cornice->setTitle(escapeMnemonic(member));
 }
 
-void DescriptionController::ViewInfo(const QString& path) {
-    main_.DIZEdit->clear();
+LookupRequest DescriptionController::lookupSettings(const QString& path) const {
     LookupRequest req;
     req.archivePath = pathBytes(path);
     req.mode = currentMode();
@@ -133,7 +133,12 @@ void DescriptionController::ViewInfo(const QString& path) {
     req.allCustomCaption = main_.AllCustomCaption.toStdString();
     if (custom_)
         req.customNames = custom_->customNameList();
-    const LookupResult r = lookUpDescriptionInArchive(req);
+    return req;
+}
+
+void DescriptionController::ViewInfo(const QString& path) {
+    main_.DIZEdit->clear();
+    const LookupResult r = lookUpDescriptionInArchive(lookupSettings(path));
     setDescriptionBytes(main_.DIZEdit, r.text);
     showCut(r.cut);
     if (r.caption)
@@ -162,7 +167,7 @@ void DescriptionController::showCut(bool cut) {
 }
 
 void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
-    if (cut_ || !isEditingKey(key->key(), key->modifiers()))
+    if (cut_ || !korvel::isEditingKey(*key))
         return;
     main_.Modified = true;
     main_.B_Save->setEnabled(true);

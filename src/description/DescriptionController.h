@@ -46,6 +46,9 @@ public:
 
     // The lookup for the archive at `path` in the mode of the choice buttons.
     void ViewInfo(const QString& path);
+    // The mode of the choice buttons, the custom caption and list: what ViewInfo looks up with
+    // (and the catalogue too), for the archive at `path`.
+    LookupRequest lookupSettings(const QString& path = {}) const;
     // A custom menu entry was chosen: B_Custom takes its name, and the view is looked up again.
     void GestCust(QAction* entry);
     void DIZEditKeyDown(QKeyEvent* key);

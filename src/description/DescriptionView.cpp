@@ -42,11 +42,15 @@ void setupDescriptionEditor(QPlainTextEdit* edit) {
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    if (!edit->findChild<QObject*>(kFilterName, Qt::FindDirectChildrenOnly)) {
-        auto* filter = new LineSeparatorAsNewLine(edit);
-        filter->setObjectName(kFilterName);
-        edit->installEventFilter(filter);
-    }
+    keepLineEndsCrLf(edit);
+}
+
+void keepLineEndsCrLf(QPlainTextEdit* edit) {
+    if (edit->findChild<QObject*>(kFilterName, Qt::FindDirectChildrenOnly))
+        return;
+    auto* filter = new LineSeparatorAsNewLine(edit);
+    filter->setObjectName(kFilterName);
+    edit->installEventFilter(filter);
 }
 
 QString descriptionText(std::string_view bytes) {

@@ -13,6 +13,8 @@ namespace korvel {
 // Font, colour, no word wrap, both scroll bars. Shift+Enter starts a new line like Enter (the
 // editor would otherwise put a line separator there, stored as a lone LF).
 void setupDescriptionEditor(QPlainTextEdit* edit);
+// Only the Shift+Enter part of the above (once per editor, however often it is called).
+void keepLineEndsCrLf(QPlainTextEdit* edit);
 
 // The editor's text for a description's bytes, and the bytes for the editor's text.
 QString descriptionText(std::string_view bytes);

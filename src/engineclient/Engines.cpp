@@ -9,12 +9,12 @@ namespace korvel {
 namespace {
 
 struct Loaded {
-    bool ok = false;
-    bool tried = false;
     std::string error;
     std::unique_ptr<SharedLibrary> zipLib, unzipLib;
     ZipEngine zip;
     UnzipEngine unzip;
+    bool zipOk() const { return zipLib != nullptr; }
+    bool unzipOk() const { return unzipLib != nullptr; }
 };
 
 Loaded& loadedEngines() {
@@ -27,7 +27,16 @@ std::mutex& loadLock() {
     return m;
 }
 
-bool bind(Loaded& l, std::unique_ptr<SharedLibrary> z, std::unique_ptr<SharedLibrary> u) {
+std::unique_ptr<SharedLibrary> open(Loaded& l, const std::string& dir, const char* name) {
+    std::string why;
+    auto lib =
+        dir.empty() ? SharedLibrary::load(name, &why) : SharedLibrary::loadPath(dir + "/" + name, &why);
+    if (!lib)
+        l.error = std::string("Cannot find ") + name + " (" + why + ").";
+    return lib;
+}
+
+bool bindZip(Loaded& l, std::unique_ptr<SharedLibrary> z) {
     ZipEngine ze;
     ze.ZpInit = z->function<decltype(ze.ZpInit)>("ZpInit");
     ze.ZpSetOptions = z->function<decltype(ze.ZpSetOptions)>("ZpSetOptions");
@@ -38,66 +47,66 @@ bool bind(Loaded& l, std::unique_ptr<SharedLibrary> z, std::unique_ptr<SharedLib
         l.error = std::string(kZipLibrary) + " lacks the zip entry points.";
         return false;
     }
+    l.zip = ze;
+    l.zipLib = std::move(z);
+    return true;
+}
+
+bool bindUnzip(Loaded& l, std::unique_ptr<SharedLibrary> u) {
     UnzipEngine ue;
     ue.Wiz_SingleEntryUnzip = u->function<decltype(ue.Wiz_SingleEntryUnzip)>("Wiz_SingleEntryUnzip");
     if (!ue.Wiz_SingleEntryUnzip) {
         l.error = std::string(kUnzipLibrary) + " lacks Wiz_SingleEntryUnzip.";
         return false;
     }
-    l.zip = ze;
     l.unzip = ue;
-    l.zipLib = std::move(z);
     l.unzipLib = std::move(u);
-    l.ok = true;
-    l.error.clear();
     return true;
 }
 
-bool loadWith(const std::string& dir, std::string* error) {
+// Loads what is asked for and not yet loaded: the zip engine first, as the program's check does.
+bool loadWith(const std::string& dir, bool wantZip, std::string* error) {
     std::lock_guard<std::mutex> g(loadLock());
     Loaded& l = loadedEngines();
-    if (!l.ok) {
-        l.tried = true;
-        auto open = [&](const char* name) {
-            std::string why;
-            auto lib = dir.empty() ? SharedLibrary::load(name, &why)
-                                   : SharedLibrary::loadPath(dir + "/" + name, &why);
-            if (!lib)
-                l.error = std::string("Cannot find ") + name + " (" + why + ").";
-            return lib;
-        };
-        auto z = open(kZipLibrary);
-        std::unique_ptr<SharedLibrary> u;
-        if (z)
-            u = open(kUnzipLibrary);
-        if (z && u)
-            bind(l, std::move(z), std::move(u));
+    if (wantZip && !l.zipOk()) {
+        if (auto z = open(l, dir, kZipLibrary))
+            bindZip(l, std::move(z));
     }
-    if (!l.ok && error)
+    if ((!wantZip || l.zipOk()) && !l.unzipOk()) {
+        if (auto u = open(l, dir, kUnzipLibrary))
+            bindUnzip(l, std::move(u));
+    }
+    const bool ok = l.unzipOk() && (!wantZip || l.zipOk());
+    if (ok)
+        l.error.clear();
+    else if (error)
         *error = l.error;
-    return l.ok;
+    return ok;
 }
 
 } // namespace
 
 bool Engines::load(std::string* error) {
-    return loadWith(std::string(), error);
+    return loadWith(std::string(), true, error);
 }
 bool Engines::loadFrom(const std::string& dir, std::string* error) {
-    return loadWith(dir, error);
+    return loadWith(dir, true, error);
+}
+bool Engines::loadUnzip(std::string* error) {
+    return loadWith(std::string(), false, error);
 }
 bool Engines::loaded() {
-    return loadedEngines().ok;
+    return loadedEngines().zipOk() && loadedEngines().unzipOk();
 }
 
 const ZipEngine& Engines::zip() {
-    if (!loaded() && !load())
+    if (!loadedEngines().zipOk() && !load())
         throw std::runtime_error(loadedEngines().error);
     return loadedEngines().zip;
 }
 
 const UnzipEngine& Engines::unzip() {
-    if (!loaded() && !load())
+    if (!loadedEngines().unzipOk() && !loadUnzip())
         throw std::runtime_error(loadedEngines().error);
     return loadedEngines().unzip;
 }

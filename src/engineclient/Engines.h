@@ -32,9 +32,12 @@ public:
     static bool load(std::string* error = nullptr);
     // Loads the engines from this folder instead (tests, tools). Replaces nothing already loaded.
     static bool loadFrom(const std::string& dir, std::string* error = nullptr);
+    // Loads the unzip engine alone, for work that only reads archives: a process that lists or
+    // prints does not pay for mapping the zip engine.
+    static bool loadUnzip(std::string* error = nullptr);
     static bool loaded();
 
-    // The loaded engines; they throw std::runtime_error when load() failed.
+    // The engines, each loaded on first use; they throw std::runtime_error when it cannot be.
     static const ZipEngine& zip();
     static const UnzipEngine& unzip();
 };

@@ -1,6 +1,7 @@
 #include "filemanager/AMHFileOp.h"
 
 #include "core/files/FileOperation.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -26,11 +29,11 @@ using files::FileOpQuestion;
 const QString kTitle = QStringLiteral("Korvel");
 
 std::vector<std::string> splitPaths(const QString& list) {
-    return files::FileOperation::splitList(QFile::encodeName(list).toStdString());
+    return files::FileOperation::splitList(pathBytes(list));
 }
 
 QString fromLocal(const std::string& s) {
-    return QFile::decodeName(QByteArray::fromStdString(s));
+    return pathText(s);
 }
 
 QString sizeText(std::uint64_t bytes) {
@@ -43,14 +46,18 @@ QString sizeText(std::uint64_t bytes) {
 
 // The engine runs on a worker thread; this handler carries its questions and errors over to the
 // window thread (which waits in an event loop meanwhile) and keeps its latest progress for the
-// progress window.
+// progress window. While a question or an error is open, the progress window is out of the way:
+// the hooks hide it before the box opens and start its delay again once it is answered.
 class WindowHandler final : public files::FileOpHandler {
 public:
     WindowHandler(QObject* context, QWidget* parent) : context_(context), parent_(parent) {}
 
+    std::function<void()> questionOpens, questionAnswered;
+
     FileOpAnswer ask(const FileOpQuestion& q) override {
         FileOpAnswer a = FileOpAnswer::Cancel;
         onWindowThread([&] {
+            QuestionScope scope(*this);
             Prompts& p = Prompts::current();
             const QString text = fromLocal(q.text);
             if (q.kind == FileOpQuestion::Kind::Overwrite) {
@@ -75,7 +82,10 @@ public:
         return a;
     }
     void error(const std::string& text) override {
-        onWindowThread([&] { Prompts::current().showError(dialogParent(), kTitle, fromLocal(text)); });
+        onWindowThread([&] {
+            QuestionScope scope(*this);
+            Prompts::current().showError(dialogParent(), kTitle, fromLocal(text));
+        });
     }
     void progress(const files::FileOpProgress& p) override {
         std::lock_guard lock(mutex_);
@@ -95,7 +105,23 @@ public:
     }
     void setDialog(QWidget* dialog) { dialog_ = dialog; }
 
+    bool questionOpen() const { return questionOpen_; }
+
 private:
+    struct QuestionScope {
+        explicit QuestionScope(WindowHandler& h) : h_(h) {
+            h_.questionOpen_ = true;
+            if (h_.questionOpens)
+                h_.questionOpens();
+        }
+        ~QuestionScope() {
+            h_.questionOpen_ = false;
+            if (h_.questionAnswered)
+                h_.questionAnswered();
+        }
+        WindowHandler& h_;
+    };
+
     template <typename F> void onWindowThread(F&& f) {
         if (QThread::currentThread() == context_->thread())
             f();
@@ -114,6 +140,7 @@ private:
     files::FileOpProgress progress_;
     bool fresh_ = false;
     std::atomic<bool> cancel_{false};
+    bool questionOpen_ = false; // window thread only
 };
 
 QString verbOf(TAMHFileOp::TFileOp op) {
@@ -232,17 +259,28 @@ bool TAMHFileOp::Execute() {
     showTimer.setSingleShot(true);
     QTimer refreshTimer;
     refreshTimer.setInterval(100);
+    // Both live as long as the work: the question hooks call them from the worker's questions.
+    std::function<void()> showDialog, startDelay;
     if (!Flags.testFlag(fofSilent)) {
-        auto showDialog = [&] {
-            if (finished)
+        showDialog = [&] {
+            if (finished || handler.questionOpen())
                 return;
+            if (dialog) { // back after a question
+                refresh();
+                dialog->show();
+                refreshTimer.start();
+                loop.quit();
+                return;
+            }
             dialog = new QProgressDialog(owner);
             dialog->setObjectName(QStringLiteral("FileOpProgress"));
             dialog->setWindowTitle(kTitle);
             dialog->setWindowModality(Qt::ApplicationModal);
             dialog->setAutoClose(false);
             dialog->setAutoReset(false);
-            dialog->setMinimumDuration(0);
+            // Shown and hidden only here: the dialog's own timer would show it again in the
+            // middle of a question.
+            dialog->setMinimumDuration(std::numeric_limits<int>::max());
             dialog->setRange(0, 1000);
             dialog->setMinimumWidth(480);
             dialog->setLabelText(verb + QStringLiteral("..."));
@@ -259,10 +297,25 @@ bool TAMHFileOp::Execute() {
         };
         connect(&showTimer, &QTimer::timeout, &loop, showDialog);
         connect(&refreshTimer, &QTimer::timeout, &loop, refresh);
-        if (progressDelayMs <= 0)
-            showDialog();
-        else
-            showTimer.start(progressDelayMs);
+        startDelay = [&] {
+            if (progressDelayMs <= 0)
+                showDialog();
+            else
+                showTimer.start(progressDelayMs);
+        };
+        // A question always has the screen to itself: the progress window (application modal)
+        // would cover it and take its input. Its delay starts again when the answer is given.
+        handler.questionOpens = [&] {
+            showTimer.stop();
+            refreshTimer.stop();
+            if (dialog)
+                dialog->hide();
+        };
+        handler.questionAnswered = [&] {
+            loop.quit(); // back to waiting without user input until the window is up again
+            startDelay();
+        };
+        startDelay();
     }
     std::thread worker([&] {
         result = op.execute(handler);
@@ -273,7 +326,7 @@ bool TAMHFileOp::Execute() {
     // Until the progress window is up, clicks and keys wait: the work must not be started again
     // from the window it runs for.
     while (!finished)
-        loop.exec(dialog ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        loop.exec(dialog && dialog->isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     worker.join();
     refreshTimer.stop();
     if (dialog) {

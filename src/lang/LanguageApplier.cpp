@@ -1,5 +1,6 @@
 #include "lang/LanguageApplier.h"
 
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QAbstractButton>
@@ -34,6 +35,17 @@ QWidget* ownerWindow(QObject* obj) {
         if (auto* w = qobject_cast<QWidget*>(o); w && w->isWindow() && w->windowType() != Qt::Popup)
             return w;
     return nullptr;
+}
+
+// The control a label stands for: the next one in the window's tab order that takes the focus;
+// the label itself when there is none (its shortcut letter is then only shown).
+QWidget* focusTargetAfter(QLabel* label) {
+    QWidget* window = label->window();
+    for (QWidget* w = label->nextInFocusChain(); w && w != label; w = w->nextInFocusChain()) {
+        if (w->window() == window && (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QLabel*>(w))
+            return w;
+    }
+    return label;
 }
 
 class BusyCursor {
@@ -144,6 +156,10 @@ bool setCaption(QObject* obj, const QString& text) {
         // A caption is plain text: "<filename>" must not be taken for markup.
         label->setTextFormat(Qt::PlainText);
         label->setText(text);
+        // "&" marks the shortcut letter, "&&" is an ampersand, as on buttons and in menus; a label
+        // shows them so only with a control to hand the focus to.
+        if (text.contains(QLatin1Char('&')) && !label->buddy())
+            label->setBuddy(focusTargetAfter(label));
         return true;
     }
     if (auto* widget = qobject_cast<QWidget*>(obj)) {
@@ -199,7 +215,7 @@ LanguageResult ApplyLanguage(const QString& path, const QList<QWidget*>& windows
     {
         BusyCursor busy;
         try {
-            auto file = lang::LanguageFile::load(QFile::encodeName(path).toStdString());
+            auto file = lang::LanguageFile::load(pathBytes(path));
             result = applyAssignments(file.assignments(), windows);
         } catch (const std::exception&) {
             result.ok = false;

@@ -1,6 +1,7 @@
 #include "lang/ZipLang.h"
 
 #include "core/lang/LanguageSetting.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QApplication>
@@ -24,7 +25,7 @@ constexpr int FormWidth = 341, FormHeight = 198;
 constexpr int ShippedPathRole = Qt::UserRole + 1;
 
 std::string localPath(const QString& s) {
-    return QFile::encodeName(s).toStdString();
+    return pathBytes(s);
 }
 
 QToolButton* speedButton(QWidget* parent, const char* name, const QString& text, const QColor& color,
@@ -171,9 +172,9 @@ void TLangForm::refreshFileBox() {
     const QStringList names = dir.entryList(
         {QStringLiteral("*.kvl")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
     FileBox->addItems(names);
-    // Nothing of the user's own: the files shipped beside the program, marked, so that a start from
-    // any folder can still choose one.
-    if (names.isEmpty() && !programDir_.isEmpty()) {
+    // Then the files shipped beside the program, under their heading, so that a start from any
+    // folder can always choose one, whatever files of its own the folder holds.
+    if (!programDir_.isEmpty()) {
         const QDir shipped(programDir_);
         if (shipped.exists() && shipped.canonicalPath() != dir.canonicalPath()) {
             const QStringList own =
@@ -223,11 +224,10 @@ LanguageResult TLangForm::ApplyLanguage(const QString& path) {
 QString TLangForm::ApplyStoredLanguage() {
     const std::string name = lang::storedLanguage(localPath(startDir_));
     // A shipped file is stored with its folder and taken as is.
-    const QString stored = QFile::decodeName(QByteArray::fromStdString(name));
+    const QString stored = pathText(name);
     if (!lang::isDefaultLanguage(name))
         ApplyLanguage(QDir::isAbsolutePath(stored) ? stored
-                                                   : QFile::decodeName(QByteArray::fromStdString(
-                                                         lang::joinPath(localPath(startDir_), name))));
+                                                   : pathText(lang::joinPath(localPath(startDir_), name)));
     return stored;
 }
 

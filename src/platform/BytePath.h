@@ -1,24 +1,16 @@
 #pragma once
 // A path or member name between the windows (QString) and the engine client (the file
-// system's bytes): the local 8-bit encoding both ways, as QFile uses it.
+// system's bytes). The conversion is lossless both ways (see PathText.h): names that are not
+// valid UTF-8 keep their bytes.
 
-#include <QByteArray>
-#include <QFile>
-#include <QString>
+#include "platform/PathText.h"
+
 #include <QStringList>
 
 #include <string>
 #include <vector>
 
 namespace korvel {
-
-inline std::string pathBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-inline QString pathText(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 inline std::vector<std::string> pathBytes(const QStringList& paths) {
     std::vector<std::string> out;

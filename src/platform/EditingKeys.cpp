@@ -1,5 +1,7 @@
 #include "platform/EditingKeys.h"
 
+#include <QKeyEvent>
+
 namespace korvel {
 namespace {
 
@@ -34,10 +36,23 @@ bool isKeypadTypingKey(int key) {
     case Qt::Key_Period:
     case Qt::Key_Slash:
     case Qt::Key_Enter:
+    case Qt::Key_Delete: // the keypad's Del with NumLock off
         return true;
     default:
         return false;
     }
+}
+
+// The physical digit row, 1 to 0, by its key code (the X and Wayland key codes of Linux: the
+// kernel's key numbers 2 to 11 plus 8).
+bool isDigitRowKey(const QKeyEvent& key) {
+#if defined(Q_OS_LINUX)
+    const quint32 code = key.nativeScanCode();
+    return code >= 10 && code <= 19;
+#else
+    (void)key;
+    return false;
+#endif
 }
 
 } // namespace
@@ -61,6 +76,14 @@ bool isEditingKey(int key, Qt::KeyboardModifiers modifiers) {
     default:
         return false;
     }
+}
+
+bool isEditingKey(const QKeyEvent& key) {
+    const auto mods = key.modifiers();
+    if (!(mods & Qt::KeypadModifier) && !(mods & (Qt::ControlModifier | Qt::AltModifier)) &&
+        isDigitRowKey(key))
+        return true;
+    return isEditingKey(key.key(), mods);
 }
 
 } // namespace korvel

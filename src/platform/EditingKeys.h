@@ -5,8 +5,14 @@
 
 #include <Qt>
 
+class QKeyEvent;
+
 namespace korvel {
 
 bool isEditingKey(int key, Qt::KeyboardModifiers modifiers);
+// The same for a key as pressed: the keys of the digit row count as digits whatever they type
+// on the keyboard's layout (on some layouts the digits need Shift and the plain keys type
+// accented letters or punctuation).
+bool isEditingKey(const QKeyEvent& key);
 
 } // namespace korvel

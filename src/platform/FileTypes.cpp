@@ -6,8 +6,6 @@
 namespace korvel {
 namespace {
 
-constexpr int MaxTypeName = 80;
-
 QFileIconProvider& iconProvider() {
     static QFileIconProvider p;
     return p;
@@ -26,49 +24,27 @@ FileTypes& FileTypes::instance() {
     return t;
 }
 
-void FileTypes::resolve(std::uint32_t id) {
-    if (id >= resolved_.size()) {
-        names_.resize(keys_.size());
-        utf8_.resize(keys_.size());
-        resolved_.resize(keys_.size(), false);
-    }
-    if (resolved_[id])
-        return;
-    QString n;
-    if (id == files::TypeKeys::FolderId) {
-        n = QStringLiteral("File folder");
-    } else if (id == files::TypeKeys::DriveId) {
-        n = QStringLiteral("Drive");
-    } else if (id == files::TypeKeys::NoExtensionId) {
-        n = QStringLiteral("File");
-    } else {
-        const std::string& key = keys_.key(id);
-        QMimeType mt = mimeOfKey(key);
-        if (mt.isValid() && !mt.isDefault())
-            n = mt.comment();
-        if (n.isEmpty())
-            n = QString::fromStdString(key).toUpper() + QStringLiteral(" File");
-        n.truncate(MaxTypeName);
-    }
-    names_[id] = n;
-    utf8_[id] = n.toStdString();
-    resolved_[id] = true;
-}
-
 const QString& FileTypes::name(std::uint32_t id) {
-    resolve(id);
-    return names_[id];
+    if (id >= resolved_.size()) {
+        texts_.resize(names_.keys().size());
+        resolved_.resize(names_.keys().size(), false);
+    }
+    if (!resolved_[id]) {
+        const std::string_view n = names_.name(id);
+        texts_[id] = QString::fromUtf8(n.data(), static_cast<qsizetype>(n.size()));
+        resolved_[id] = true;
+    }
+    return texts_[id];
 }
 
 std::string_view FileTypes::nameUtf8(std::uint32_t id) {
-    resolve(id);
-    return utf8_[id];
+    return names_.name(id);
 }
 
 QIcon FileTypes::icon(std::uint32_t id) {
     if (id >= iconResolved_.size()) {
-        icons_.resize(keys_.size());
-        iconResolved_.resize(keys_.size(), false);
+        icons_.resize(names_.keys().size());
+        iconResolved_.resize(names_.keys().size(), false);
     }
     if (!iconResolved_[id]) {
         QIcon i;
@@ -79,7 +55,7 @@ QIcon FileTypes::icon(std::uint32_t id) {
         } else {
             const QIcon fallback = iconProvider().icon(QFileIconProvider::File);
             if (id != files::TypeKeys::NoExtensionId) {
-                QMimeType mt = mimeOfKey(keys_.key(id));
+                QMimeType mt = mimeOfKey(names_.keys().key(id));
                 i = QIcon::fromTheme(mt.iconName(), QIcon::fromTheme(mt.genericIconName(), fallback));
             } else {
                 i = fallback;

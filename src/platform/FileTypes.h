@@ -1,8 +1,9 @@
 #pragma once
 // Type names and icons of the file lists, decided by the file NAME only (the extension): files
-// are never opened to find their type. Each key (folder, drive, extension) is looked up once.
+// are never opened to find their type. Each key (folder, drive, extension) is looked up once;
+// the names come from core's TypeNames, the icons from the icon theme.
 
-#include "core/files/TypeKeys.h"
+#include "core/files/TypeNames.h"
 
 #include <QIcon>
 #include <QString>
@@ -16,7 +17,8 @@ class FileTypes {
 public:
     static FileTypes& instance();
 
-    files::TypeKeys& keys() { return keys_; }
+    files::TypeKeys& keys() { return names_.keys(); }
+    files::TypeNames& typeNames() { return names_; }
     const QString& name(std::uint32_t id);
     // The same name as UTF-8 bytes, for sorting by type.
     std::string_view nameUtf8(std::uint32_t id);
@@ -25,11 +27,8 @@ public:
 
 private:
     FileTypes() = default;
-    void resolve(std::uint32_t id);
-
-    files::TypeKeys keys_;
-    std::vector<QString> names_;
-    std::vector<std::string> utf8_;
+    files::TypeNames names_;
+    std::vector<QString> texts_;
     std::vector<bool> resolved_;
     std::vector<QIcon> icons_;
     std::vector<bool> iconResolved_;

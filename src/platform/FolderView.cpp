@@ -2,35 +2,25 @@
 
 #include "core/files/DirectoryRules.h"
 #include "core/files/EntryText.h"
+#include "core/files/FolderColumns.h"
 #include "core/files/FolderLister.h"
 #include "platform/FileTypes.h"
+#include "platform/PathText.h"
 #include "platform/Volumes.h"
-
-#include <QFile>
 
 namespace korvel {
 
 std::vector<files::Entry> FolderView::driveRows() {
-    std::vector<files::Entry> rows;
-    for (const Volume& v : Volumes::mounted()) {
-        files::Entry e;
-        e.kind = files::EntryKind::Drive;
-        e.typeId = files::TypeKeys::DriveId;
-        e.name = v.displayName.toStdString();
-        e.root = QFile::encodeName(v.root).toStdString();
-        if (e.root.empty() || e.root.back() != '/')
-            e.root += '/';
-        e.driveType = v.typeText.toStdString();
-        e.size = v.total;
-        e.free = v.free;
-        rows.push_back(std::move(e));
-    }
-    return rows;
+    std::vector<files::MountedVolume> volumes;
+    for (const Volume& v : Volumes::mounted())
+        volumes.push_back({pathBytes(v.root), v.displayName.toStdString(),
+                           v.typeText.toStdString(), v.total, v.free});
+    return files::driveEntries(volumes);
 }
 
 FolderRows FolderView::list(const QString& directory, const QString& mask, unsigned fileType) {
     FolderRows r;
-    const std::string dir = QFile::encodeName(directory).toStdString();
+    const std::string dir = pathBytes(directory);
     if (files::isDrivesName(dir)) {
         r.drives = true;
         r.rows = driveRows();
@@ -39,8 +29,7 @@ FolderRows FolderView::list(const QString& directory, const QString& mask, unsig
     r.folder = dir;
     if (r.folder.empty() || r.folder.back() != '/')
         r.folder += '/';
-    r.rows = files::listFolder(r.folder, QFile::encodeName(mask).toStdString(), fileType,
-                               &FileTypes::instance().keys());
+    r.rows = files::listFolder(r.folder, pathBytes(mask), fileType, &FileTypes::instance().keys());
     return r;
 }
 
@@ -59,34 +48,10 @@ FolderRows FolderView::listSorted(const QString& directory, const QString& mask,
 }
 
 QString FolderView::columnText(const files::Entry& e, int column, bool drives) {
-    if (drives) {
-        switch (column) {
-        case 0:
-            return QString::fromStdString(e.name);
-        case 1:
-            return QString::fromStdString(e.driveType);
-        case 2:
-            return QString::fromStdString(files::kbText(e.size));
-        case 3:
-            return QString::fromStdString(files::kbText(e.free));
-        default:
-            return {};
-        }
-    }
-    switch (column) {
-    case 0:
-        return QFile::decodeName(QByteArray::fromStdString(e.name));
-    case 1:
-        return QString::fromStdString(files::sizeColumnText(e));
-    case 2:
-        return FileTypes::instance().name(e.typeId);
-    case 3:
-        return QString::fromStdString(files::modifiedText(e.mtime, e.mtimeValid));
-    case 4:
-        return QString::fromStdString(files::attributeText(e.attrs));
-    default:
-        return {};
-    }
+    const std::string text = files::columnText(e, column, drives, FileTypes::instance().typeNames());
+    if (column == 0 && !drives)
+        return pathText(text); // the name's own bytes
+    return QString::fromStdString(text);
 }
 
 QStringList FolderView::rowTexts(const files::Entry& e, bool drives) {
@@ -98,8 +63,8 @@ QStringList FolderView::rowTexts(const files::Entry& e, bool drives) {
 
 QString FolderView::fullPath(const FolderRows& r, const files::Entry& e) {
     if (e.kind == files::EntryKind::Drive)
-        return QFile::decodeName(QByteArray::fromStdString(e.root));
-    return QFile::decodeName(QByteArray::fromStdString(files::joinPath(r.folder, e.name)));
+        return pathText(e.root);
+    return pathText(files::joinPath(r.folder, e.name));
 }
 
 QString FolderView::caption(int column, bool drives) {

@@ -3,12 +3,18 @@
 #include "filemanager/AMHFileOp.h"
 #include "platform/ScriptedPrompts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 #include <QtTest>
 
@@ -38,28 +44,87 @@ QProgressDialog* visibleProgress() {
     return nullptr;
 }
 
-// Prompts that press the progress window's Cancel while the overwrite question is up, then
-// answer Yes: the copy that follows must stop and leave the old file whole.
+// Prompts that answer the overwrite question with Yes and then, once the progress window is back,
+// press its Cancel: the copy that follows must stop and leave the old file whole. While the
+// question is open the progress window must be out of sight.
 class CancellingPrompts final : public Prompts {
 public:
     CancellingPrompts() { Prompts::install(this); }
     ~CancellingPrompts() override { Prompts::install(nullptr); }
     QString progressLabel;
+    bool progressDuringQuestion = false;
     bool sawProgress = false;
     bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
     bool askOkCancel(QWidget*, const QString&, const QString&) override { return true; }
     Overwrite askOverwrite(QWidget*, const QString&, const QString&) override {
-        if (QProgressDialog* d = visibleProgress()) {
-            sawProgress = true;
-            progressLabel = d->labelText();
-            auto* cancel = d->findChild<QPushButton*>();
-            if (cancel)
-                QTest::mouseClick(cancel, Qt::LeftButton);
-        }
+        progressDuringQuestion = visibleProgress() != nullptr;
+        QTimer::singleShot(0, [this] {
+            if (QProgressDialog* d = visibleProgress()) {
+                sawProgress = true;
+                progressLabel = d->labelText();
+                if (auto* cancel = d->findChild<QPushButton*>())
+                    QTest::mouseClick(cancel, Qt::LeftButton);
+            }
+        });
         return Overwrite::Yes;
     }
     void inform(QWidget*, const QString&, const QString&) override {}
     void showError(QWidget*, const QString&, const QString&) override {}
+};
+
+// Answers the real message boxes as a person does: a while after each one opens, it looks at
+// what is on top and presses the asked button there.
+class SlowPerson : public QObject {
+public:
+    SlowPerson(int delayMs, QMessageBox::StandardButton button) : delayMs_(delayMs), button_(button) {
+        connect(&timer_, &QTimer::timeout, this, [this] { look(); });
+        timer_.start(50);
+    }
+    int answered = 0;
+    QStringList faults;
+
+private:
+    // Any message box open, on top or not.
+    static QMessageBox* openBox() {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            return box;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+                return box;
+        return nullptr;
+    }
+    void look() {
+        QMessageBox* box = openBox();
+        if (!box) {
+            seen_ = nullptr;
+            return;
+        }
+        if (box != seen_) {
+            seen_ = box;
+            clock_.start();
+            return;
+        }
+        if (clock_.elapsed() < delayMs_)
+            return;
+        const auto before = faults.size();
+        if (visibleProgress())
+            faults << "progress window visible over: " + box->text();
+        if (QApplication::activeModalWidget() != box)
+            faults << "question not on top: " + box->text();
+        if (QAbstractButton* b = box->button(button_)) {
+            seen_ = nullptr;
+            ++answered;
+            if (faults.size() == before)
+                QTest::mouseClick(b, Qt::LeftButton);
+            else
+                b->click(); // out of a person's reach: answered anyway, so the test ends
+        }
+    }
+    int delayMs_;
+    QMessageBox::StandardButton button_;
+    QTimer timer_;
+    QPointer<QMessageBox> seen_;
+    QElapsedTimer clock_;
 };
 
 } // namespace
@@ -276,6 +341,7 @@ private slots:
         amh.Flags = TAMHFileOp::TFileOpFlags(flags);
         const bool result = amh.Execute();
         QCOMPARE(prompts.sawProgress, shown);
+        QVERIFY(!prompts.progressDuringQuestion);
         if (shown) {
             QVERIFY(!result);
             QVERIFY2(prompts.progressLabel.startsWith("Copying"), qPrintable(prompts.progressLabel));
@@ -286,6 +352,62 @@ private slots:
         }
         QCOMPARE(QDir(root() + "/dst").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"big.bin"});
+        QVERIFY(!visibleProgress());
+    }
+
+    // The questions of the real message boxes, answered a second after they open (twice the
+    // progress window's delay): each is on top, no progress window hides it, the answer counts.
+    void slowAnswersReachTheWork_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("delete, yes") << int(TAMHFileOp::foDelete) << "src/a.txt"
+                                     << "" << int(QMessageBox::Yes) << 1
+                                     << QStringList{"dst/a.txt", "dst/b.txt", "src/b.txt"};
+        QTest::newRow("delete, no") << int(TAMHFileOp::foDelete) << "src/a.txt"
+                                    << "" << int(QMessageBox::No) << 1
+                                    << QStringList{"dst/a.txt", "dst/b.txt", "src/a.txt", "src/b.txt"};
+        QTest::newRow("two overwrites, yes")
+            << int(TAMHFileOp::foCopy) << "src/a.txt;src/b.txt"
+            << "dst" << int(QMessageBox::Yes) << 2
+            << QStringList{"dst/a.txt", "dst/b.txt", "src/a.txt", "src/b.txt"};
+        QTest::newRow("move, create folder")
+            << int(TAMHFileOp::foMove) << "src/a.txt"
+            << "new" << int(QMessageBox::Yes) << 1
+            << QStringList{"dst/a.txt", "dst/b.txt", "new/a.txt", "src/b.txt"};
+    }
+    void slowAnswersReachTheWork() {
+        QFETCH(int, operation);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, button);
+        QFETCH(int, questions);
+        QFETCH(QStringList, left);
+        writeFile(root() + "/dst/a.txt", "old");
+        writeFile(root() + "/dst/b.txt", "old");
+        TAMHFileOp::progressDelayMs = 500;
+        SlowPerson person(1000, QMessageBox::StandardButton(button));
+        TAMHFileOp amh(&window_);
+        amh.Operation = TAMHFileOp::TFileOp(operation);
+        QStringList sources;
+        for (const QString& f : from.split(';'))
+            sources << root() + "/" + f;
+        amh.FilesFrom = sources.join(';');
+        amh.FilesTo = to.isEmpty() ? QString() : root() + "/" + to;
+        amh.Execute();
+        QVERIFY2(person.faults.isEmpty(), qPrintable(person.faults.join('\n')));
+        QCOMPARE(person.answered, questions);
+        QStringList found;
+        QDirIterator it(root(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found << QDir(root()).relativeFilePath(it.next());
+        found.sort();
+        QCOMPARE(found, left);
+        if (button == QMessageBox::Yes && operation == TAMHFileOp::foCopy)
+            QCOMPARE(readFile(root() + "/dst/b.txt"), QByteArray("beta"));
         QVERIFY(!visibleProgress());
     }
 };

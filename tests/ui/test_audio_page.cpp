@@ -676,6 +676,35 @@ private slots:
         QVERIFY(readFile(b.toStdString()) == cbrBytes);
     }
 
+    // With "Auto view" released, a file picked after the tags were shown is not what they belong
+    // to: "Save info" writes the tags into the MP3 file shown, and leaves the picked one alone.
+    void saveGoesIntoTheShownFile_data() {
+        QTest::addColumn<QString>("other");
+        QTest::newRow("an archive picked") << "picked.zip";
+        QTest::newRow("another song picked") << "picked.mp3";
+    }
+    void saveGoesIntoTheShownFile() {
+        QFETCH(QString, other);
+        ScriptedPrompts prompts;
+        const QString shownSong = copyOf("shown.mp3", cbrBytes);
+        const Bytes otherBytes = other.endsWith(".zip") ? Bytes{'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0,
+                                                                0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0}
+                                                        : cbrBytes;
+        const QString picked = copyOf(other.toStdString(), otherBytes);
+        pick(shownSong);
+        main->B_autoview->setChecked(false);
+        pick(picked);
+        page->MP_title->setFocus();
+        QTest::keyClicks(page->MP_title, "Kept");
+        QVERIFY(main->Modified);
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QVERIFY(readFile(picked.toStdString()) == otherBytes);
+        const Bytes written = readFile(shownSong.toStdString());
+        QCOMPARE(written.size(), cbrBytes.size() + 128);
+        QCOMPARE(QByteArray(written.data() + written.size() - 125, 4), QByteArray("Kept"));
+        main->B_autoview->setChecked(true);
+    }
+
     void playWithNothingSelected() {
         ScriptedPrompts prompts;
         QVERIFY(player->MPEG1->libraryLoaded());

@@ -308,6 +308,8 @@ private slots:
         QTest::newRow("backslash") << int(Qt::Key_Backslash) << int(Qt::NoModifier) << true;
         QTest::newRow("keypad plus") << int(Qt::Key_Plus) << int(Qt::KeypadModifier) << true;
         QTest::newRow("keypad digit") << int(Qt::Key_4) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("keypad delete, NumLock off") << int(Qt::Key_Delete) << int(Qt::KeypadModifier) << true;
+        QTest::newRow("keypad home, NumLock off") << int(Qt::Key_Home) << int(Qt::KeypadModifier) << false;
         QTest::newRow("ctrl+c marks too") << int(Qt::Key_C) << int(Qt::ControlModifier) << true;
         QTest::newRow("ctrl+v") << int(Qt::Key_V) << int(Qt::ControlModifier) << true;
         QTest::newRow("comma") << int(Qt::Key_Comma) << int(Qt::NoModifier) << false;
@@ -328,6 +330,53 @@ private slots:
         QTest::keyClick(main->DIZEdit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(main->Modified, marks);
         QCOMPARE(main->B_Save->isEnabled(), marks);
+    }
+
+    // Keys as the keyboard sends them, with their key codes: the digit row marks the text on
+    // every layout (AZERTY types "&" and accented letters there without Shift), other keys by
+    // what they are.
+    void editingKeysOfOtherLayouts_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<quint32>("scanCode");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("marks");
+        QTest::newRow("AZERTY 1 key: &")
+            << int(Qt::Key_Ampersand) << int(Qt::NoModifier) << 10u << "&" << true;
+        QTest::newRow("AZERTY 2 key: e acute")
+            << int(Qt::Key_Eacute) << int(Qt::NoModifier) << 11u << "é" << true;
+        QTest::newRow("AZERTY 4 key: apostrophe")
+            << int(Qt::Key_Apostrophe) << int(Qt::NoModifier) << 13u << "'" << true;
+        QTest::newRow("AZERTY shifted 5") << int(Qt::Key_5) << int(Qt::ShiftModifier) << 14u << "5" << true;
+        QTest::newRow("US shifted 9")
+            << int(Qt::Key_ParenLeft) << int(Qt::ShiftModifier) << 18u << "(" << true;
+        QTest::newRow("apostrophe key")
+            << int(Qt::Key_Apostrophe) << int(Qt::NoModifier) << 48u << "'" << false;
+        QTest::newRow("keypad Del, NumLock off")
+            << int(Qt::Key_Delete) << int(Qt::KeypadModifier) << 91u << "" << true;
+    }
+    void editingKeysOfOtherLayouts() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(quint32, scanCode);
+        QFETCH(QString, text);
+        QFETCH(bool, marks);
+        main->DIZEdit->setPlainText("some text");
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), scanCode, 0, 0, text);
+        QApplication::sendEvent(main->DIZEdit, &press);
+        QCOMPARE(main->Modified, marks);
+        QCOMPARE(main->B_Save->isEnabled(), marks);
+    }
+
+    // Shift+Enter in the program's own editor makes the same CR LF line end as Enter.
+    void shiftEnterStoresCrLf() {
+        main->DIZEdit->setPlainText("top");
+        main->DIZEdit->moveCursor(QTextCursor::End);
+        QTest::keyClick(main->DIZEdit, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(main->DIZEdit, "next");
+        QTest::keyClick(main->DIZEdit, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+        QCOMPARE(bytesOf(main->DIZEdit), std::string("top\r\nnext\r\n"));
+        QVERIFY(main->Modified);
     }
 
     // An archive made by `zip` with a code page 437 description shows the DOS glyphs; after an
@@ -489,6 +538,32 @@ private slots:
         QVERIFY(shown(main->DIZEdit).endsWith("edit"));
         QCOMPARE(readFile(archives + "/both.zip"), before);
         view->setTempBase(temps);
+    }
+
+    // With "Auto view" released, the editor still holds the archive shown before the new pick:
+    // "Save info" stores the text into that archive and leaves the picked one byte for byte.
+    void saveGoesIntoTheShownArchive() {
+        makeArchive("shown.zip", {{"file_id.diz", "shown"}});
+        makeArchive("picked.zip", {{"file_id.diz", "picked"}});
+        const std::string pickedBefore = readFile(archives + "/picked.zip");
+        main->LFile->setDirectory(QString::fromStdString(archives));
+        main->LFile->RefreshList();
+        clickRow("shown.zip");
+        QCOMPARE(shown(main->DIZEdit), QString("shown"));
+        main->B_autoview->setChecked(false);
+        clickRow("picked.zip");
+        QCOMPARE(main->CurrentFile, archive("picked.zip"));
+        QCOMPARE(shown(main->DIZEdit), QString("shown"));
+        type(" more");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QVERIFY(!main->Modified);
+        std::string stored;
+        run("unzip -p " + shellQuote(archives + "/shown.zip") + " file_id.diz", &stored);
+        QCOMPARE(stored, std::string("shown more"));
+        QCOMPARE(readFile(archives + "/picked.zip"), pickedBefore);
+        main->B_autoview->setChecked(true);
+        fs::remove(archives + "/shown.zip");
+        fs::remove(archives + "/picked.zip");
     }
 
     void saveTheChangesQuestion_data() {

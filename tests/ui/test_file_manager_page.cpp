@@ -5,6 +5,7 @@
 #include "app/ZipMain.h"
 #include "filemanager/AMHFileOp.h"
 #include "filemanager/FileManagerPage.h"
+#include "platform/PathText.h"
 #include "platform/ScriptedPrompts.h"
 
 #include <QAbstractItemView>
@@ -18,6 +19,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 using namespace korvel;
@@ -292,6 +295,51 @@ private slots:
         QCOMPARE(entries(R), QStringList{});
         QCOMPARE(right->findRow("r.txt"), -1);
         QVERIFY(left->findRow("rdir") >= 0);
+    }
+
+    // Names in Latin-1 (not UTF-8) from old disks: listed, entered, copied, moved and deleted
+    // under exactly their bytes.
+    void latin1NamesTravelAsBytes_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("copy") << "copy";
+        QTest::newRow("move") << "move";
+        QTest::newRow("delete") << "delete";
+    }
+    void latin1NamesTravelAsBytes() {
+        QFETCH(QString, operation);
+        namespace fs = std::filesystem;
+        const std::string l = pathBytes(L), r = pathBytes(R);
+        const std::string file = "caf\xe9 \xc0 la carte.txt", folder = "d\xe9j\xe0 vu";
+        fs::create_directories(l + folder);
+        std::ofstream(l + file) << "menu";
+        std::ofstream(l + folder + "/na\xefve.txt") << "inner";
+        left->RefreshList();
+        const QString fileCaption = pathText(file), folderCaption = pathText(folder);
+        QVERIFY(left->findRow(fileCaption) >= 0);
+        QVERIFY(left->findRow(folderCaption) >= 0);
+        // The folder can be entered, and its file is listed there.
+        left->setDirectory(L + folderCaption);
+        QCOMPARE(pathBytes(left->Directory()), l + folder + "/");
+        QVERIFY(left->findRow(pathText("na\xefve.txt")) >= 0);
+        left->UpOneLevel();
+        QCOMPARE(left->Directory(), L);
+        select(left, {fileCaption, folderCaption});
+        focus(left->view());
+        prompts->answer(true);
+        if (operation == "copy")
+            QTest::mouseClick(page->B_Copy, Qt::LeftButton);
+        else if (operation == "move")
+            QTest::mouseClick(page->B_Move, Qt::LeftButton);
+        else
+            QTest::mouseClick(page->B_Delete, Qt::LeftButton);
+        for (const auto& a : prompts->asked())
+            QVERIFY2(a.kind != "error", qPrintable(a.text));
+        const bool inLeft = operation == "copy", inRight = operation != "delete";
+        QCOMPARE(fs::exists(l + file), inLeft);
+        QCOMPARE(fs::exists(l + folder + "/na\xefve.txt"), inLeft);
+        QCOMPARE(fs::exists(r + file), inRight);
+        QCOMPARE(fs::exists(r + folder + "/na\xefve.txt"), inRight);
+        QCOMPARE(right->findRow(fileCaption) >= 0, inRight);
     }
 
     // An existing file at the destination: the operation's own question decides.

@@ -265,6 +265,30 @@ private slots:
         QCOMPARE(p.view(), QStringLiteral("form:B_view"));
     }
 
+    // The shipped files are offered under their heading whatever the start folder holds; the
+    // heading cannot be chosen, a shipped file applies from where it lies.
+    void shippedFilesAlwaysOffered_data() {
+        QTest::addColumn<bool>("ownFiles");
+        QTest::newRow("start folder with its own files") << true;
+        QTest::newRow("start folder without") << false;
+    }
+    void shippedFilesAlwaysOffered() {
+        QFETCH(bool, ownFiles);
+        QTemporaryDir program, empty;
+        writeFile(program.filePath("zulu.kvl"), "[Buttons]\nview=Zulu\n");
+        Program p(ownFiles ? dir_->path() : empty.path());
+        p.form.setProgramDir(program.path());
+        p.form.show();
+        const QStringList own = ownFiles ? QStringList{"A.kvl", "b.kvl", "c.KVL"} : QStringList{};
+        QCOMPARE(p.listed(), (own + QStringList{"Shipped with Korvel:", "zulu.kvl"}));
+        QListWidgetItem* heading = p.box()->item(own.size());
+        QVERIFY(!(heading->flags() & Qt::ItemIsSelectable));
+        p.select("zulu.kvl");
+        QCOMPARE(p.form.selectedPath(), QDir(program.path()).absoluteFilePath("zulu.kvl"));
+        QTest::mouseClick(p.button("B_OK"), Qt::LeftButton);
+        QCOMPARE(p.view(), QStringLiteral("Zulu"));
+    }
+
     // The shipped files lie beside the executable; a start from there lists and applies them, and
     // the chooser still fits their texts.
     void shippedFilesFromTheProgramFolder() {

@@ -181,6 +181,33 @@ private slots:
         QCOMPARE(test::shownText(w.control("Main", "L3")), QStringLiteral("Modalità"));
     }
 
+    // Files that are not UTF-8 are Windows-1252: curly quotes, the euro sign, the dashes.
+    void windows1252FileIsRead() {
+        StandIns w;
+        ApplyLanguage(writeFile(dir_, "cp1252.kvl", "[MP3]\nL3=\x93Modalit\xE0\x94 \x80 \x96\n"),
+                      w.windows());
+        QCOMPARE(test::shownText(w.control("Main", "L3")), QStringLiteral("“Modalità” € –"));
+    }
+
+    // "&" in a label's text marks its shortcut letter, as on buttons: the label hands the focus
+    // to the control after it; without "&" nothing changes.
+    void ampersandInALabelMarksItsShortcut_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("shortcut");
+        QTest::newRow("shortcut") << QByteArray("&Modalità") << true;
+        QTest::newRow("plain") << QByteArray("Modalità") << false;
+    }
+    void ampersandInALabelMarksItsShortcut() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, shortcut);
+        StandIns w;
+        ApplyLanguage(writeFile(dir_, "amp.kvl", "[MP3]\nL3=" + text + "\n"), w.windows());
+        auto* label = qobject_cast<QLabel*>(w.control("Main", "L3"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QString::fromUtf8(text));
+        QCOMPARE(label->buddy() != nullptr, shortcut);
+    }
+
     void labelsShowMarkupAsText() {
         StandIns w;
         ApplyLanguage(writeFile(dir_, "markup.kvl", "[Packer]\nLdrag=<b>bold</b>\n"), w.windows());

@@ -373,10 +373,12 @@ private slots:
         Program second(dir, programDir);
         QCOMPARE(second.tab(0), QString("ZIP-Infos"));
 
-        // A folder with a language file of its own lists just that.
+        // A folder with a language file of its own lists it first, the shipped ones still after
+        // their heading.
         Program own(startDir({{"mine.kvl", "[Tabs]\nDiz=Mine\n"}}), programDir);
         own.lang->refreshFileBox();
-        QCOMPARE(own.listed(), QStringList{"mine.kvl"});
+        QCOMPARE(own.listed(), (QStringList{"mine.kvl", "Shipped with Korvel:", "deutsch.kvl", "english.kvl",
+                                            "italiano.kvl"}));
     }
 
     // What a language cannot reach yet: only controls of windows and pages still to be built.

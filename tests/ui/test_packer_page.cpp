@@ -133,6 +133,34 @@ private slots:
         QCOMPARE(rows(), (QStringList{at("one.txt"), at("two words.bin"), at("two words.bin")}));
     }
 
+    // A person presses on a row and drags it away without releasing: the pressed row is the one
+    // added, whatever was clicked before.
+    void dropsAppendThePressedRow_data() {
+        QTest::addColumn<QString>("clickedBefore");
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("nothing clicked") << QString() << "three.txt";
+        QTest::newRow("another clicked") << "one.txt"
+                                         << "two words.bin";
+        QTest::newRow("same clicked") << "one.txt"
+                                      << "one.txt";
+    }
+    void dropsAppendThePressedRow() {
+        QFETCH(QString, clickedBefore);
+        QFETCH(QString, pressed);
+        if (!clickedBefore.isEmpty())
+            clickRow(clickedBefore);
+        TMFileExplorer* l = page->LFileMgr;
+        const int row = l->findRow(pressed);
+        QVERIFY(row >= 0);
+        l->view()->scrollTo(l->model()->index(row, 0));
+        QTest::mousePress(l->view()->viewport(), Qt::LeftButton, {}, l->rowRect(row).center());
+        QCOMPARE(l->selectedRow(), row);
+        std::unique_ptr<QMimeData> data(l->model()->mimeData({l->model()->index(l->selectedRow(), 0)}));
+        QVERIFY(dragAndDrop({}, data.get()));
+        QCOMPARE(rows(), QStringList{at(pressed)});
+        QTest::mouseRelease(l->view()->viewport(), Qt::LeftButton, {}, l->rowRect(row).center());
+    }
+
     void dragsFromElsewhereAreRefused() {
         clickRow("one.txt");
         QMimeData plain;

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -75,6 +76,9 @@ private slots:
         touch("music/Song.Mp3");
         touch("music/tune.mp3");
         touch(".hidden.zip");
+        d.mkpath("many");
+        for (int i = 0; i < 10; ++i)
+            touch(QString("many/f%1.zip").arg(i, 2, 10, QChar('0')));
         startDir = tmp.filePath("start");
         Volumes::setOverride(QList<Volume>{{"/", "File System (/)", "Fixed", 1 << 20, 1 << 10},
                                            {tmp.path(), "Temp", "Removable", 1 << 20, 0}});
@@ -297,6 +301,49 @@ private slots:
                            m->LFile->rowRect(deeper).center());
         QCOMPARE(m->LFile->Directory(), root + "music/deeper/");
         QCOMPARE(m->CBDirM->currentText(), root + "music/deeper/");
+    }
+
+    // A held arrow key repeats: the selection walks on, but the file is viewed (and unsaved
+    // changes settled) once, when the key really comes up.
+    void heldArrowKeyViewsOnce_data() {
+        QTest::addColumn<int>("repeats");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("one press") << 0 << false;
+        QTest::newRow("held for six rows") << 5 << false;
+        QTest::newRow("held with unsaved changes") << 5 << true;
+    }
+    void heldArrowKeyViewsOnce() {
+        QFETCH(int, repeats);
+        QFETCH(bool, modified);
+        ScriptedPrompts prompts;
+        prompts.fallback = false;
+        Calls c;
+        auto m = makeMain(c);
+        m->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m.get()));
+        m->LFile->setViewStyle(TMFileExplorer::vsReport);
+        m->LFile->setDirectory(root + "many");
+        clickRow(m->LFile, "f00.zip");
+        m->Modified = modified;
+        m->B_Save->setEnabled(modified);
+        c.log.clear();
+        QWidget* v = m->LFile->view();
+        auto key = [v](QEvent::Type type, bool repeat) {
+            QKeyEvent e(type, Qt::Key_Down, Qt::NoModifier, QString(), repeat);
+            QApplication::sendEvent(v, &e);
+        };
+        key(QEvent::KeyPress, false);
+        for (int i = 0; i < repeats; ++i) {
+            key(QEvent::KeyRelease, true);
+            key(QEvent::KeyPress, true);
+        }
+        QVERIFY(c.log.isEmpty());
+        QVERIFY(prompts.asked().empty());
+        key(QEvent::KeyRelease, false);
+        const QString reached = root + QString("many/f%1.zip").arg(repeats + 1, 2, 10, QChar('0'));
+        QCOMPARE(c.log, QStringList{"ViewInfo " + reached});
+        QCOMPARE(m->CurrentFile, reached);
+        QCOMPARE(prompts.texts(), modified ? QStringList{"Save the changes ?"} : QStringList{});
     }
 
     void unsavedChangesQuestion_data() {

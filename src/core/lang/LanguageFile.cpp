@@ -20,10 +20,10 @@ LanguageFile::LanguageFile(std::string_view bytes) {
         if (bytes.starts_with(Utf8Bom))
             bytes.remove_prefix(Utf8Bom.size());
     } else {
-        encoding_ = Encoding::Latin1;
+        encoding_ = Encoding::Windows1252;
     }
     // The profile rules work on the file's bytes, so the length limit counts bytes; in a
-    // Latin-1 file that is one character each.
+    // Windows-1252 file that is one character each.
     profile_ = ProfileFile(bytes);
 }
 
@@ -49,8 +49,8 @@ std::string LanguageFile::text(std::string_view section, std::string_view key,
     auto v = profile_.value(section, key);
     if (!v)
         return std::string(fallback);
-    if (encoding_ == Encoding::Latin1)
-        return latin1ToUtf8(*v);
+    if (encoding_ == Encoding::Windows1252)
+        return windows1252ToUtf8(*v);
     return std::string(withoutCutSequence(*v));
 }
 

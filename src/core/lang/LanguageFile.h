@@ -14,7 +14,7 @@
 
 namespace korvel::lang {
 
-enum class Encoding { Utf8, Latin1 };
+enum class Encoding { Utf8, Windows1252 };
 
 // One text for one row of the table.
 struct Assignment {

@@ -38,6 +38,7 @@ constexpr std::array Table{
     Key{"Menu", "12", "Show hidden files", control(Main, "Hiddenfiles1")},
     Key{"Menu", "13", "Custom file...", control(Main, "Customfile1")},
     Key{"Menu", "14", "Change language...", control(Main, "Changelanguage1")},
+    Key{"Menu", "15", "Catalogue folder...", control(Main, "Cataloguefolder1")},
     Key{"Menu", "2", "Help", control(Main, "Help1")},
     Key{"Menu", "20", "Using Korvel", control(Main, "ManagingZIPfiles1")},
     Key{"Menu", "21", "About...", control(Main, "About1")},

@@ -13,6 +13,10 @@ bool isValidUtf8(std::string_view s);
 
 // ISO-8859-1 bytes as UTF-8.
 std::string latin1ToUtf8(std::string_view s);
+// Windows-1252, the code page legacy language files were written in: Latin-1 but for 0x80 to
+// 0x9F, which hold the euro sign, curly quotes, dashes and a few letters. The five codes the
+// code page leaves free stand for the control characters of the same number.
+std::string windows1252ToUtf8(std::string_view s);
 
 // s without a UTF-8 sequence cut short at its end (left by a length limit counted in bytes).
 std::string_view withoutCutSequence(std::string_view s);
