@@ -142,7 +142,7 @@ typedef struct {
     DLLPASSWORD password;
     DLLMESSAGE SendApplicationMessage;
     DLLSERVICE ServCallBk;
-    /* totals of the last listing, filled by the engine */
+    /* totals of the last listing (or print request, see UZ_PRINT_LIMIT), filled by the engine */
     uint64_t TotalSizeComp;
     uint64_t TotalSize;
     int32_t CompFactor;
@@ -153,7 +153,9 @@ typedef struct {
 enum { UZ_REPLACE_NO = 100, UZ_REPLACE_YES = 102, UZ_REPLACE_ALL = 103, UZ_REPLACE_NONE = 104 };
 
 /* At most this many bytes of a print request reach the print callback (per call): a member
- * that inflates beyond it is delivered cut at this bound and counts as delivered. */
+ * that inflates beyond it is delivered cut at this bound and counts as delivered. After a print
+ * request the totals say what was delivered: NumMembers the members, TotalSize the bytes they
+ * hold, which is more than the bytes delivered exactly when the delivery was cut. */
 #define UZ_PRINT_LIMIT (4u * 1024u * 1024u)
 
 /* Results of Wiz_SingleEntryUnzip. */
@@ -167,6 +169,7 @@ enum {
     PK_FIND = 11,   /* no member matched */
     PK_DISK = 50,   /* a file or folder could not be written */
     PK_CANCEL = 80, /* stopped by the service callback */
+    PK_UNSUPP = 81, /* members compressed with a method the engine does not decode were skipped */
     PK_BADPWD = 82  /* encrypted members were skipped (no or wrong password) */
 };
 

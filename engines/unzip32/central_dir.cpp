@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -121,51 +122,95 @@ bool CentralDirectory::map(int fd, const struct stat& st) {
 bool CentralDirectory::parse() {
     if (!map_)
         return false;
-    // The end record: the last signature whose comment reaches exactly to the end of the file.
-    size_t eocd = SIZE_MAX;
+    // The end record: the last signature whose comment reaches exactly to the end of the file;
+    // failing that (bytes appended after the archive), the last signature at all.
+    size_t eocd = SIZE_MAX, loose = SIZE_MAX;
     size_t lowest = size_ > 22 + 65535 ? size_ - 22 - 65535 : 0;
     for (size_t i = size_ - 22 + 1; i-- > lowest;) {
-        if (le32(map_ + i) == 0x06054b50 && i + 22 + le16(map_ + i + 20) == size_) {
+        if (le32(map_ + i) != 0x06054b50)
+            continue;
+        if (i + 22 + le16(map_ + i + 20) == size_) {
             eocd = i;
             break;
         }
+        if (loose == SIZE_MAX)
+            loose = i;
     }
+    if (eocd == SIZE_MAX)
+        eocd = loose;
     if (eocd == SIZE_MAX)
         return false;
     const unsigned char* e = map_ + eocd;
     if (le16(e + 4) != 0 || le16(e + 6) != 0)
-        return false; // split archives: libzip decides
+        return false; // split archives
     uint64_t entries = le16(e + 10), cdSize = le32(e + 12), cdOffset = le32(e + 16);
-    comment_ = std::string_view(reinterpret_cast<const char*>(e + 22), le16(e + 20));
+    comment_ = std::string_view(reinterpret_cast<const char*>(e + 22),
+                                std::min<size_t>(le16(e + 20), size_ - eocd - 22));
     size_t cdEnd = eocd;
+    // The zip64 end record, where its locator points or (data in front of the archive moved
+    // it) right before the locator. A locator that leads to no such record is bytes of the
+    // directory (a name may hold them) unless the end record says the zip64 values are needed.
     if (eocd >= 20 && le32(map_ + eocd - 20) == 0x07064b50) {
-        uint64_t z64 = le64(map_ + eocd - 20 + 8);
-        if (z64 > size_ || size_ - z64 < 56 || le32(map_ + z64) != 0x06064b50)
+        const uint64_t stated = le64(map_ + eocd - 20 + 8);
+        const size_t before = eocd >= 20 + 56 ? eocd - 20 - 56 : SIZE_MAX;
+        size_t z64 = SIZE_MAX;
+        for (uint64_t at : {stated, uint64_t(before)}) {
+            if (at != SIZE_MAX && at <= eocd - 20 && eocd - 20 - at >= 56 && le32(map_ + at) == 0x06064b50) {
+                z64 = static_cast<size_t>(at);
+                break;
+            }
+        }
+        if (z64 != SIZE_MAX) {
+            const unsigned char* z = map_ + z64;
+            entries = le64(z + 32);
+            cdSize = le64(z + 40);
+            cdOffset = le64(z + 48);
+            cdEnd = z64;
+        } else if (entries == 0xFFFF || cdSize == 0xFFFFFFFF || cdOffset == 0xFFFFFFFF) {
             return false;
-        const unsigned char* z = map_ + z64;
-        entries = le64(z + 32);
-        cdSize = le64(z + 40);
-        cdOffset = le64(z + 48);
-        cdEnd = static_cast<size_t>(z64);
+        }
     }
-    // The directory must end where the end records begin: no data before the archive, no gaps.
-    if (cdOffset > cdEnd || cdSize != cdEnd - cdOffset)
+    // Where the directory starts. Data in front of the archive (a self-extractor, a prefix)
+    // moves every offset by its length: the directory then ends where the end records begin and
+    // the recorded offsets are short by that much, as unzip and Python's zipfile read it.
+    auto headerAt = [&](uint64_t at) { return at + 4 <= cdEnd && le32(map_ + at) == 0x02014b50; };
+    if (cdSize > cdEnd)
+        cdSize = cdEnd;
+    const uint64_t start = cdEnd - cdSize;
+    uint64_t begin;
+    if (cdOffset == start || (entries == 0 && cdSize == 0)) {
+        begin = start;
+        shift_ = 0;
+    } else if (headerAt(start)) {
+        begin = start;
+        shift_ = static_cast<int64_t>(start) - static_cast<int64_t>(cdOffset);
+    } else if (cdOffset < cdEnd && headerAt(cdOffset)) {
+        begin = cdOffset; // the stated size is wrong, the offset right
+        shift_ = 0;
+    } else {
         return false;
-    if (entries > cdSize / 46 + 1)
-        return false;
-    // One cheap pass over the records first, so that a listing never stops half way.
-    size_t pos = static_cast<size_t>(cdOffset);
-    for (uint64_t i = 0; i < entries; ++i) {
+    }
+    // One cheap pass over the records: every record up to the end records counts, whatever the
+    // (16-bit, often too low) member count of the end record says.
+    size_t pos = static_cast<size_t>(begin);
+    uint64_t found = 0;
+    while (pos < cdEnd) {
         if (pos + 46 > cdEnd || le32(map_ + pos) != 0x02014b50)
-            return false;
+            break;
         size_t len = 46 + size_t(le16(map_ + pos + 28)) + le16(map_ + pos + 30) + le16(map_ + pos + 32);
         if (pos + len > cdEnd)
             return false;
         pos += len;
+        ++found;
     }
-    count_ = entries;
-    pos_ = static_cast<size_t>(cdOffset);
-    end_ = cdEnd;
+    // What may follow the records: nothing, or a digital signature record.
+    if (pos < cdEnd && !(pos + 4 <= cdEnd && le32(map_ + pos) == 0x05054b50))
+        return false;
+    if (found == 0 && entries != 0)
+        return false;
+    count_ = found;
+    pos_ = static_cast<size_t>(begin);
+    end_ = pos;
     return true;
 }
 
@@ -193,6 +238,7 @@ bool CentralDirectory::next(CdEntry& out) {
     out.size = le32(p + 24);
     out.externalAttr = le32(p + 38);
     out.localOffset = le32(p + 42);
+    out.rawName = std::string_view(reinterpret_cast<const char*>(p + 46), nameLen);
     std::string_view raw(reinterpret_cast<const char*>(p + 46), nameLen);
     out.extra = std::string_view(reinterpret_cast<const char*>(p + 46 + nameLen), extraLen);
     pos_ += 46 + nameLen + extraLen + commentLen;
@@ -212,6 +258,7 @@ bool CentralDirectory::next(CdEntry& out) {
         take(out.compSize);
         take(out.localOffset);
     }
+    out.localOffset += static_cast<uint64_t>(shift_);
 
     // Name decoding as libzip does it.
     std::string_view up;
@@ -267,6 +314,26 @@ void entryTime(const CdEntry& e, unsigned& mo, unsigned& dy, unsigned& yr, unsig
     yr = ((e.dosDate >> 9) + 1980) % 100;
     hh = (e.dosTime >> 11) & 31;
     mm = (e.dosTime >> 5) & 63;
+}
+
+time_t entryUnixTime(const CdEntry& e, bool& exact) {
+    std::string_view ut;
+    if (findExtra(e.extra, 0x5455, ut) && ut.size() >= 5 && (ut[0] & 1)) {
+        exact = true;
+        return static_cast<time_t>(
+            static_cast<int32_t>(le32(reinterpret_cast<const unsigned char*>(ut.data() + 1))));
+    }
+    exact = false;
+    struct tm tmv {};
+    tmv.tm_year = (e.dosDate >> 9) + 80;
+    tmv.tm_mon = ((e.dosDate >> 5) & 15) - 1;
+    tmv.tm_mday = e.dosDate & 31;
+    tmv.tm_hour = (e.dosTime >> 11) & 31;
+    tmv.tm_min = (e.dosTime >> 5) & 63;
+    tmv.tm_sec = (e.dosTime & 31) * 2;
+    tmv.tm_isdst = -1;
+    const time_t t = mktime(&tmv);
+    return t == static_cast<time_t>(-1) ? 0 : t;
 }
 
 } // namespace korvel::engine

@@ -1,14 +1,16 @@
-// A fast, read-only walk over an archive's central directory, for the listing and print
-// requests. libzip builds a full in-memory model of every member when it opens an archive (about
-// 2.5 µs per member); a listing or a single print needs only one pass over the directory, which
-// this reader does straight from a memory map. Names are decoded exactly as libzip decodes them
-// (UTF-8 flag, Info-ZIP Unicode path field, else UTF-8 when valid, else code page 437), so
-// member indexes and names agree with the libzip paths. Every offset is bounds-checked; anything
-// this reader cannot vouch for (split archives, data before the archive, damaged directories)
-// makes open() fail and the caller falls back to libzip.
+// The one reader of an archive's central directory, behind the listing, print and extraction
+// requests alike, so that all three read the same archives. It walks the directory straight from
+// a memory map in one pass. It reads archives as unzip and Python's zipfile do: data in front of
+// the archive (self-extractors) moves every offset by its length, the member count of the end
+// record is not trusted (every record up to the end records counts), a zip64 locator that leads
+// nowhere is taken for bytes of a name, and sizes and offsets come from the central directory
+// (the local header only tells where the data begins). Names are decoded as libzip decodes them
+// (UTF-8 flag, Info-ZIP Unicode path field, else UTF-8 when valid, else code page 437). Every
+// offset is bounds-checked; split archives and damaged directories make open() fail.
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -17,7 +19,8 @@ namespace korvel::engine {
 
 struct CdEntry {
     uint64_t index = 0;
-    std::string name; // decoded, UTF-8
+    std::string name;         // decoded, UTF-8
+    std::string_view rawName; // as stored (only while the reader's map lives)
     uint16_t flags = 0, method = 0, dosTime = 0, dosDate = 0;
     uint8_t madeBy = 0; // host system
     uint32_t crc = 0, externalAttr = 0;
@@ -53,11 +56,16 @@ private:
     uint64_t count_ = 0, seen_ = 0;
     size_t pos_ = 0, end_ = 0;
     bool damaged_ = false;
+    int64_t shift_ = 0; // length of the data in front of the archive
     std::string_view comment_;
 };
 
 // Member time as unzip shows it: the extended timestamp field when present (local time), else
 // the DOS date and time fields as stored.
 void entryTime(const CdEntry& e, unsigned& mo, unsigned& dy, unsigned& yr, unsigned& hh, unsigned& mm);
+
+// The member's modification time as a Unix time: the extended timestamp field when present
+// (`exact`), else the DOS date and time read as local time (two-second steps).
+time_t entryUnixTime(const CdEntry& e, bool& exact);
 
 } // namespace korvel::engine

@@ -5,10 +5,19 @@
 // without folders only the bare file name is used). Folders are opened one by one without
 // following symbolic links, so neither a link stored in the archive nor one already on disk
 // can lead a write elsewhere. Link members are created only when their target stays inside the
-// destination. Every file is written to a temporary name beside its target and renamed over it
-// once complete, so a damaged member never destroys the file it would have replaced.
+// destination, resolved on disk through every link already there (those this extraction made
+// included), and each link made is checked again once the next one exists, so that no set of
+// links together points outside. Every file is written to a temporary name beside its target and
+// renamed over it once complete, so a damaged member never destroys the file it would have
+// replaced.
+//
+// Members are read by the engine's own directory reader and decoders, the same that serve the
+// listing and print requests; libzip only decrypts encrypted members.
+#include "central_dir.h"
+#include "member_decode.h"
 #include "unzip_internal.h"
-#include "ziptime.h"
+
+#include <zip.h>
 
 #include <algorithm>
 #include <atomic>
@@ -72,27 +81,56 @@ NameCheck targetFor(std::string name, bool withPaths, bool spaceToUnderscore, Ta
     return NameCheck::Ok;
 }
 
-// A link target resolved from the link's folder without leaving the destination.
-bool linkStaysInside(const std::vector<std::string>& linkDirs, const std::string& target) {
+std::vector<std::string> splitPath(const std::string& p) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start <= p.size()) {
+        size_t end = p.find('/', start);
+        if (end == std::string::npos)
+            end = p.size();
+        out.push_back(p.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+// Whether `target`, read from the folder `linkDirs` below the destination `root`, stays inside
+// it when resolved the way the system will: through every link found on disk on the way (an
+// absolute link, or one that climbs above the destination, counts as leaving).
+bool resolvesInside(int root, const std::vector<std::string>& linkDirs, const std::string& target) {
     if (target.empty() || target.front() == '/')
         return false;
-    size_t depth = linkDirs.size();
-    size_t start = 0;
-    while (start <= target.size()) {
-        size_t end = target.find('/', start);
-        if (end == std::string::npos)
-            end = target.size();
-        std::string c = target.substr(start, end - start);
-        start = end + 1;
+    std::vector<std::string> at = linkDirs;
+    std::vector<std::string> todo = splitPath(target);
+    std::reverse(todo.begin(), todo.end()); // a stack: the next component last
+    int expansions = 0;
+    while (!todo.empty()) {
+        std::string c = std::move(todo.back());
+        todo.pop_back();
         if (c.empty() || c == ".")
             continue;
         if (c == "..") {
-            if (depth == 0)
+            if (at.empty())
                 return false;
-            --depth;
-        } else {
-            ++depth;
+            at.pop_back();
+            continue;
         }
+        at.push_back(c);
+        std::string rel;
+        for (const auto& d : at)
+            rel += (rel.empty() ? "" : "/") + d;
+        struct stat st;
+        if (::fstatat(root, rel.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
+            continue; // a folder, a file, or nothing yet
+        if (++expansions > 40)
+            return false;
+        char buf[4096];
+        const ssize_t n = ::readlinkat(root, rel.c_str(), buf, sizeof buf);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof buf || buf[0] == '/')
+            return false;
+        at.pop_back();
+        std::vector<std::string> more = splitPath(std::string(buf, static_cast<size_t>(n)));
+        todo.insert(todo.end(), more.rbegin(), more.rend());
     }
     return true;
 }
@@ -179,81 +217,159 @@ bool writeAll(int fd, const char* p, size_t n) {
     return true;
 }
 
+// Where a member's bytes go: a file being written, a link target being gathered, or nowhere
+// (testing).
+struct Sink {
+    int fd = -1;
+    std::string* keep = nullptr;
+    bool tooLong = false;
+    bool failed = false;
+    bool take(const char* p, size_t n) {
+        if (keep) {
+            keep->append(p, n);
+            if (keep->size() > 4096)
+                return !(tooLong = true);
+        }
+        if (fd >= 0 && !writeAll(fd, p, n))
+            return !(failed = true);
+        return true;
+    }
+};
+
 struct Extractor {
-    zip_t* za;
+    Extractor(CentralDirectory& c, UnzipRequest& r, const DCL& dcl) : cd(c), rq(r), d(dcl) {}
+    Extractor(const Extractor&) = delete;
+    Extractor& operator=(const Extractor&) = delete;
+
+    CentralDirectory& cd;
     UnzipRequest& rq;
     const DCL& d;
     int root = -1;
     int result = PK_OK;
     bool overwriteAll = false;
     bool overwriteNone = false;
-    std::vector<char> buf = std::vector<char>(256 * 1024);
+    bool stopped = false;
+    zip_t* za = nullptr; // libzip, opened for encrypted members only
+    bool zaTried = false;
+    // Links made by this extraction, checked again after each new one.
+    struct Made {
+        std::vector<std::string> dirs;
+        std::string leaf, target;
+    };
+    std::vector<Made> links;
 
-    void note(const std::string& what, const std::string& name) const {
+    ~Extractor() {
+        if (za)
+            zip_discard(za);
+    }
+
+    void note(const std::string& what, const std::string& name, const std::string& after = {}) const {
         if (d.fQuiet == 0) {
-            std::string line = what + name + "\n";
+            std::string line = what + name + after + "\n";
             rq.print(line.c_str(), line.size());
         }
     }
 
-    zip_file_t* open(zip_uint64_t idx, const zip_stat_t& st, const std::string& name) {
-        const bool crypt = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
-        zip_file_t* zf = nullptr;
-        if (crypt) {
-            char pw[256] = {0};
-            if (rq.uf && rq.uf->password &&
-                rq.uf->password(pw, static_cast<int>(sizeof pw - 1), "Enter password for: ", name.c_str()) ==
-                    0 &&
-                pw[0])
-                zf = zip_fopen_index_encrypted(za, idx, 0, pw);
-            std::memset(pw, 0, sizeof pw);
-        } else {
-            zf = zip_fopen_index(za, idx, 0);
+    // Reads the member to its end into `sink`. False on damaged data, an unsupported method or
+    // a failed write (result updated, the reason told).
+    bool read(const CdEntry& e, Sink& sink) {
+        if (e.encrypted())
+            return readEncrypted(e, sink);
+        std::string_view data;
+        if (!cd.memberData(e, data)) {
+            result = worse(result, PK_ERR);
+            note("  error: damaged data in ", e.name);
+            return false;
         }
-        if (!zf) {
-            int ze = zip_error_code_zip(zip_get_error(za));
-            zip_error_clear(za);
-            bool pwd = crypt || ze == ZIP_ER_NOPASSWD || ze == ZIP_ER_WRONGPASSWD || ze == ZIP_ER_ENCRNOTSUPP;
-            result = worse(result, pwd ? PK_BADPWD : PK_ERR);
-            note(pwd ? "   skipping: (encrypted) " : "  error: cannot read ", name);
-        }
-        return zf;
+        const Decoded r =
+            decodeMember(e, data, UINT64_MAX, [&sink](const char* p, size_t n) { return sink.take(p, n); });
+        return finish(r, e, sink);
     }
 
-    // Reads a member to its end; with fd >= 0 writes it there. False on damaged data or a
-    // failed write (result updated).
-    bool copy(zip_file_t* zf, int fd, const std::string& name, std::string* keep = nullptr) {
+    bool finish(Decoded r, const CdEntry& e, const Sink& sink) {
+        switch (r) {
+        case Decoded::Ok:
+            return true;
+        case Decoded::Unsupported:
+            result = worse(result, PK_UNSUPP);
+            note("   skipping: ", e.name, "  unsupported compression method: " + methodFullName(e.method));
+            return false;
+        case Decoded::Memory:
+            result = worse(result, PK_MEM);
+            return false;
+        case Decoded::Stopped:
+            if (sink.failed) {
+                result = worse(result, PK_DISK);
+                note("  error: cannot write ", e.name);
+            } else {
+                result = worse(result, PK_ERR);
+                note("  error: link target too long in ", e.name);
+            }
+            return false;
+        default:
+            result = worse(result, PK_ERR);
+            note("  error: damaged data in ", e.name);
+            return false;
+        }
+    }
+
+    // Encrypted members go through libzip, with the password the callback gives.
+    bool readEncrypted(const CdEntry& e, Sink& sink) {
+        if (!zaTried) {
+            zaTried = true;
+            int err = 0;
+            za = zip_open(rq.dcl->lpszZipFN, ZIP_RDONLY, &err);
+        }
+        zip_int64_t idx = -1;
+        if (za) {
+            if (static_cast<uint64_t>(zip_get_num_entries(za, 0)) == cd.count())
+                idx = static_cast<zip_int64_t>(e.index);
+            else
+                idx = zip_name_locate(za, std::string(e.rawName).c_str(), ZIP_FL_ENC_RAW);
+        }
+        zip_file_t* zf = nullptr;
+        char pw[256] = {0};
+        if (idx >= 0 && rq.uf && rq.uf->password &&
+            rq.uf->password(pw, static_cast<int>(sizeof pw - 1), "Enter password for: ", e.name.c_str()) ==
+                0 &&
+            pw[0])
+            zf = zip_fopen_index_encrypted(za, static_cast<zip_uint64_t>(idx), 0, pw);
+        std::memset(pw, 0, sizeof pw);
+        if (!zf) {
+            if (za)
+                zip_error_clear(za);
+            result = worse(result, PK_BADPWD);
+            note("   skipping: (encrypted) ", e.name);
+            return false;
+        }
+        std::vector<char> buf(256 * 1024);
+        bool ok = true;
         for (;;) {
-            zip_int64_t n = zip_fread(zf, buf.data(), buf.size());
+            const zip_int64_t n = zip_fread(zf, buf.data(), buf.size());
             if (n < 0) {
                 result = worse(result, PK_ERR);
-                note("  error: damaged data in ", name);
-                return false;
+                note("  error: damaged data in ", e.name);
+                ok = false;
+                break;
             }
             if (n == 0)
-                return true;
-            if (keep) {
-                keep->append(buf.data(), static_cast<size_t>(n));
-                if (keep->size() > 4096) {
-                    result = worse(result, PK_ERR);
-                    return false;
-                }
-            }
-            if (fd >= 0 && !writeAll(fd, buf.data(), static_cast<size_t>(n))) {
-                result = worse(result, PK_DISK);
-                note("  error: cannot write ", name);
-                return false;
+                break;
+            if (!sink.take(buf.data(), static_cast<size_t>(n))) {
+                ok = finish(Decoded::Stopped, e, sink);
+                break;
             }
         }
+        zip_fclose(zf);
+        return ok;
     }
 
     // Whether an existing file may be replaced, by the request's flags.
-    bool mayReplace(const struct stat& disk, const MemberTime& mt, const std::string& name) {
+    bool mayReplace(const struct stat& disk, time_t when, bool exact, const std::string& name) {
         if (d.ExtractOnlyNewer || d.nUflag) {
             time_t diskTime = disk.st_mtime;
-            if (!mt.exact)
+            if (!exact)
                 diskTime = (diskTime + 1) & ~static_cast<time_t>(1);
-            return mt.when > diskTime;
+            return when > diskTime;
         }
         if (d.noflag || overwriteAll)
             return true;
@@ -269,13 +385,24 @@ struct Extractor {
         return a == UZ_REPLACE_YES || a == UZ_REPLACE_ALL;
     }
 
-    void member(zip_uint64_t idx) {
-        zip_stat_t st;
-        if (zip_stat_index(za, idx, 0, &st) != 0) {
-            result = worse(result, PK_ERR);
-            return;
-        }
-        const std::string name = memberName(za, idx);
+    // Whether every link made so far still resolves inside the destination.
+    bool linksStayInside() const {
+        return std::all_of(links.begin(), links.end(),
+                           [&](const Made& m) { return resolvesInside(root, m.dirs, m.target); });
+    }
+
+    // The file mode: the Unix permissions the member carries, else read-only when its DOS
+    // read-only attribute is set.
+    static mode_t fileMode(const CdEntry& e) {
+        const mode_t umode = static_cast<mode_t>(e.externalAttr >> 16);
+        const bool unixHost = e.madeBy == 3 || e.madeBy == 19; // Unix, OS X
+        if (unixHost && (umode & 0777))
+            return umode & 0777;
+        return (e.externalAttr & 1) ? 0444 : 0644;
+    }
+
+    void member(const CdEntry& e) {
+        const std::string& name = e.name;
         if (!rq.selected(name))
             return;
         Target t;
@@ -287,27 +414,20 @@ struct Extractor {
             note("warning: skipped member outside the destination: ", name);
             return;
         }
-        const uint64_t size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
         if (rq.uf && rq.uf->ServCallBk &&
-            rq.uf->ServCallBk(name.c_str(), static_cast<unsigned long>(size)) != 0) {
+            rq.uf->ServCallBk(name.c_str(), static_cast<unsigned long>(e.size)) != 0) {
             stopped = true;
             return;
         }
-        zip_uint8_t opsys = 0;
-        zip_uint32_t attr = 0;
-        zip_file_get_external_attributes(za, idx, 0, &opsys, &attr);
-        const bool unixAttr = opsys == ZIP_OPSYS_UNIX && (attr >> 16) != 0;
-        const mode_t umode = static_cast<mode_t>(attr >> 16);
-        const bool isLink = unixAttr && S_ISLNK(umode);
+        const mode_t umode = static_cast<mode_t>(e.externalAttr >> 16);
+        const bool isLink = (e.madeBy == 3 || e.madeBy == 19) && S_ISLNK(umode);
 
         if (d.ntflag) { // test only: read and check
             if (t.leaf.empty())
                 return;
-            if (zip_file_t* zf = open(idx, st, name)) {
-                if (copy(zf, -1, name))
-                    note("    testing: ", name);
-                zip_fclose(zf);
-            }
+            Sink none;
+            if (read(e, none))
+                note("    testing: ", name);
             return;
         }
 
@@ -323,7 +443,8 @@ struct Extractor {
             note("   creating: ", name);
             return;
         }
-        const MemberTime mt = memberTime(za, idx, st);
+        bool exact = false;
+        const time_t when = entryUnixTime(e, exact);
         struct stat disk;
         if (::fstatat(dir.get(), t.leaf.c_str(), &disk, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(disk.st_mode)) {
@@ -331,21 +452,21 @@ struct Extractor {
                 note("warning: a folder is in the way of ", name);
                 return;
             }
-            if (!mayReplace(disk, mt, name))
+            if (!mayReplace(disk, when, exact, name))
                 return;
         } else if (d.ExtractOnlyNewer) {
             return; // only files already on disk are brought up to date
         }
 
-        zip_file_t* zf = open(idx, st, name);
-        if (!zf)
-            return;
         const std::string tmp = tempName();
         bool ok = false;
         if (isLink) {
             std::string target;
-            ok = copy(zf, -1, name, &target);
-            if (ok && !linkStaysInside(t.dirs, target)) {
+            Sink sink;
+            sink.keep = &target;
+            ok = read(e, sink);
+            std::vector<std::string> linkDirs = t.dirs;
+            if (ok && !resolvesInside(root, linkDirs, target)) {
                 ok = false;
                 result = worse(result, PK_WARN);
                 note("warning: skipped link pointing outside the destination: ", name);
@@ -354,6 +475,25 @@ struct Extractor {
                 ok = false;
                 result = worse(result, PK_DISK);
             }
+            if (ok) {
+                // In place, then every link made so far looked at again: a new link may change
+                // where an earlier one leads. One that would leave goes again.
+                if (::renameat(dir.get(), tmp.c_str(), dir.get(), t.leaf.c_str()) != 0) {
+                    ::unlinkat(dir.get(), tmp.c_str(), 0);
+                    result = worse(result, PK_DISK);
+                    return;
+                }
+                links.push_back({t.dirs, t.leaf, target});
+                if (!linksStayInside()) {
+                    ::unlinkat(dir.get(), t.leaf.c_str(), 0);
+                    links.pop_back();
+                    result = worse(result, PK_WARN);
+                    note("warning: skipped link pointing outside the destination: ", name);
+                    return;
+                }
+                note(" extracting: ", name);
+                return;
+            }
         } else {
             Fd out(
                 ::openat(dir.get(), tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -361,20 +501,18 @@ struct Extractor {
                 result = worse(result, PK_DISK);
                 note("  error: cannot create ", name);
             } else {
-                ok = copy(zf, out.get(), name);
+                Sink sink;
+                sink.fd = out.get();
+                ok = read(e, sink);
                 if (ok) {
-                    mode_t mode = unixAttr ? (umode & 0777) : 0644;
-                    if (!unixAttr && opsys == ZIP_OPSYS_DOS && (attr & 1))
-                        mode = 0444;
-                    ::fchmod(out.get(), mode ? mode : 0644);
+                    ::fchmod(out.get(), fileMode(e));
                     struct timespec ts[2];
-                    ts[0].tv_sec = ts[1].tv_sec = mt.when;
+                    ts[0].tv_sec = ts[1].tv_sec = when;
                     ts[0].tv_nsec = ts[1].tv_nsec = 0;
                     ::futimens(out.get(), ts);
                 }
             }
         }
-        zip_fclose(zf);
         if (ok && ::renameat(dir.get(), tmp.c_str(), dir.get(), t.leaf.c_str()) != 0) {
             ok = false;
             result = worse(result, PK_DISK);
@@ -383,17 +521,15 @@ struct Extractor {
             ::unlinkat(dir.get(), tmp.c_str(), 0);
             return;
         }
-        note(st.comp_method == ZIP_CM_STORE ? " extracting: " : "  inflating: ", name);
+        note(e.method == 0 ? " extracting: " : "  inflating: ", name);
     }
-
-    bool stopped = false;
 };
 
 } // namespace
 
-int runExtraction(zip_t* za, UnzipRequest& rq) {
+int runExtraction(CentralDirectory& cd, UnzipRequest& rq) {
     const DCL& d = *rq.dcl;
-    Extractor ex{za, rq, d};
+    Extractor ex(cd, rq, d);
     Fd root;
     if (!d.ntflag) {
         std::string dest = (d.lpszExtractDir && *d.lpszExtractDir) ? d.lpszExtractDir : ".";
@@ -404,10 +540,12 @@ int runExtraction(zip_t* za, UnzipRequest& rq) {
             return PK_DISK;
         ex.root = root.get();
     }
-    const zip_int64_t count = zip_get_num_entries(za, 0);
-    for (zip_int64_t i = 0; i < count && !ex.stopped; ++i)
-        ex.member(static_cast<zip_uint64_t>(i));
+    CdEntry e;
+    while (!ex.stopped && cd.next(e))
+        ex.member(e);
     int result = ex.result;
+    if (cd.damaged())
+        result = worse(result, PK_ERR);
     if (ex.stopped)
         return worse(result, PK_CANCEL);
     if (!rq.include.empty()) {

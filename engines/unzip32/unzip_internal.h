@@ -3,8 +3,6 @@
 
 #include "zipengines.h"
 
-#include <zip.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,15 +24,12 @@ struct UnzipRequest {
     int print(const char* text, size_t len) const;
 };
 
-// A member's name as shown and matched: UTF-8, CP437 names (no UTF-8 flag, not valid UTF-8)
-// decoded from code page 437.
-std::string memberName(zip_t* za, zip_uint64_t index);
-
 // Severity order of results: the worst one wins when several members fail differently.
 int worse(int a, int b);
 
-int runListing(zip_t* za, UnzipRequest& rq);
-int runPrint(zip_t* za, UnzipRequest& rq);
-int runExtraction(zip_t* za, UnzipRequest& rq);
+class CentralDirectory;
+
+// The extraction request over the archive's directory (extract.cpp).
+int runExtraction(CentralDirectory& cd, UnzipRequest& rq);
 
 } // namespace korvel::engine

@@ -100,6 +100,16 @@ bool copyRange(int in, int out, uint64_t off, uint64_t len) {
     return true;
 }
 
+bool plainName(std::string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+bool sameNameFolded(std::string_view a, std::string_view b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
 // One record of the old central directory.
 struct Record {
     size_t pos = 0, len = 0; // in the directory buffer
@@ -422,18 +432,26 @@ int build(int in, const struct stat& ast, const std::string& archive, const std:
     if (starts.empty() ? lay.cdOffset != 0 : (starts.front() != 0 || starts.back() >= lay.cdOffset))
         return kFastPathDeclined;
 
-    // Which records the new members replace (by exact name); a name held twice is libzip's.
+    // Which records the new members replace: every member whose name equals the new one
+    // without regard to (ASCII) case, as on the systems the archives come from. The new member
+    // takes the place and the stored name of the first of them; the others go.
+    std::vector<FastItem> named(items);
     std::vector<long> replaces(items.size(), -1);
+    std::vector<bool> dropped(recs.size(), false);
     for (size_t k = 0; k < items.size(); ++k) {
         for (size_t i = 0; i < recs.size(); ++i) {
             size_t at, len;
             if (findExtra(recs[i].extra, 0x7075, at, len) && len > 5 &&
-                recs[i].extra.substr(at + 5, len - 5) == items[k].member)
+                sameNameFolded(recs[i].extra.substr(at + 5, len - 5), items[k].member))
                 return kFastPathDeclined; // named by its Unicode path field: libzip decides
-            if (recs[i].name == items[k].member) {
-                if (replaces[k] >= 0)
-                    return kFastPathDeclined;
+            if (!sameNameFolded(recs[i].name, items[k].member))
+                continue;
+            if (dropped[i] || !plainName(recs[i].name) || (recs[i].flags & 0x800))
+                return kFastPathDeclined; // two new names for one member, or a name to encode
+            dropped[i] = true;
+            if (replaces[k] < 0) {
                 replaces[k] = static_cast<long>(i);
+                named[k].member.assign(recs[i].name);
             }
         }
     }
@@ -442,10 +460,10 @@ int build(int in, const struct stat& ast, const std::string& archive, const std:
         uint64_t from, to;
     };
     std::vector<Cut> cuts;
-    for (long i : replaces) {
-        if (i < 0)
+    for (size_t i = 0; i < recs.size(); ++i) {
+        if (!dropped[i])
             continue;
-        const Record& r = recs[static_cast<size_t>(i)];
+        const Record& r = recs[i];
         auto nx = std::upper_bound(starts.begin(), starts.end(), r.localOffset);
         const uint64_t next = nx == starts.end() ? lay.cdOffset : *nx;
         if (memberEnd(in, r, next) != next)
@@ -482,7 +500,7 @@ int build(int in, const struct stat& ast, const std::string& archive, const std:
     for (size_t k = 0; k < items.size(); ++k) {
         if (offset >= kMax32)
             return kFastPathDeclined;
-        int r = writeMember(tmp.fd, offset, items[k], level, noExtra, newRecs[k]);
+        int r = writeMember(tmp.fd, offset, named[k], level, noExtra, newRecs[k]);
         if (r != ZE_OK)
             return r;
         const off_t end = ::lseek(tmp.fd, 0, SEEK_END);
@@ -502,6 +520,8 @@ int build(int in, const struct stat& ast, const std::string& archive, const std:
         if (k != replaces.end()) {
             out += newRecs[static_cast<size_t>(k - replaces.begin())];
             newRecs[static_cast<size_t>(k - replaces.begin())].clear();
+        } else if (dropped[i]) {
+            continue;
         } else {
             std::string rec = cd.substr(recs[i].pos, recs[i].len);
             auto* p = reinterpret_cast<unsigned char*>(rec.data());

@@ -17,6 +17,7 @@
 #include <glob.h>
 #include <map>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -248,6 +249,18 @@ int Job::deleteEntries(zip_t* za, const std::vector<std::string>& names) {
     return deleted;
 }
 
+// The members among the first `count` whose names equal `member` without regard to ASCII case,
+// in directory order.
+std::vector<zip_uint64_t> sameNamed(zip_t* za, zip_int64_t count, const std::string& member) {
+    std::vector<zip_uint64_t> out;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* n = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+        if (n && ::strcasecmp(n, member.c_str()) == 0)
+            out.push_back(static_cast<zip_uint64_t>(i));
+    }
+    return out;
+}
+
 void setUnixAttributes(zip_t* za, zip_uint64_t idx, const Item& it, bool exactTime) {
     zip_uint32_t attr = static_cast<zip_uint32_t>(it.st.st_mode & 0xFFFF) << 16;
     if (it.dir)
@@ -341,9 +354,18 @@ int Job::run(const std::string& archive, const std::vector<std::string>& names) 
     }
 
     const int level = o_.fLevel - '0';
+    const zip_int64_t original = zip_get_num_entries(za, 0);
     std::vector<const Item*> added;
     for (const auto& it : items_) {
-        zip_int64_t existing = zip_name_locate(za, it.member.c_str(), ZIP_FL_ENC_GUESS);
+        // A file replaces every member of its name without regard to case (FILE_ID.DIZ for
+        // file_id.diz, as on the systems such archives come from) and keeps the stored name of
+        // the first; a folder is matched by its exact name.
+        std::vector<zip_uint64_t> same;
+        if (!it.dir)
+            same = sameNamed(za, original, it.member);
+        zip_int64_t existing = it.dir         ? zip_name_locate(za, it.member.c_str(), ZIP_FL_ENC_GUESS)
+                               : same.empty() ? -1
+                                              : static_cast<zip_int64_t>(same.front());
         if (o_.fFreshen && existing < 0)
             continue;
         if ((o_.fUpdate || o_.fFreshen) && existing >= 0 &&
@@ -371,7 +393,16 @@ int Job::run(const std::string& archive, const std::vector<std::string>& names) 
                 result_ = worseZip(result_, ZE_OPEN);
                 continue;
             }
-            idx = zip_file_add(za, it.member.c_str(), src, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);
+            if (existing >= 0) {
+                idx = zip_file_replace(za, static_cast<zip_uint64_t>(existing), src, 0) == 0 ? existing : -1;
+                if (idx >= 0)
+                    zip_file_extra_field_delete(za, static_cast<zip_uint64_t>(idx), ZIP_EXTRA_FIELD_ALL,
+                                                ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+                for (size_t k = 1; idx >= 0 && k < same.size(); ++k)
+                    zip_delete(za, same[k]);
+            } else {
+                idx = zip_file_add(za, it.member.c_str(), src, ZIP_FL_ENC_GUESS);
+            }
             if (idx < 0) {
                 zip_source_free(src);
             } else if (zip_set_file_compression(za, static_cast<zip_uint64_t>(idx),

@@ -9,6 +9,7 @@
 #include "catalog/CatalogueWindow.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionController.h"
+#include "engineclient/Engines.h"
 #include "engineclient/Zip32.h"
 #include "lang/ZipLang.h"
 #include "platform/Prompts.h"
@@ -19,9 +20,15 @@ namespace korvel {
 
 KorvelProgram::KorvelProgram(TrayIconFactory makeTrayIcon) {
     // The subsystems install their hooks before the main window's start-up runs.
+    // Both engines are checked at start: the program does not run without either of them.
     Main.hooks.CheckZipDll = [this] {
         try {
-            return Check_ZipDllVersion();
+            std::string why;
+            if (!Check_ZipDllVersion() || !Check_UnzipDll())
+                return false;
+            if (!Engines::load(&why))
+                throw ZipDllError(why);
+            return true;
         } catch (const ZipDllError& e) {
             Prompts::current().showError(&Main, QApplication::applicationName(),
                                          QString::fromStdString(e.message()));

@@ -1,4 +1,5 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
+#include "app/KorvelApplication.h"
 #include "app/KorvelProgram.h"
 #include "app/ScreenshotHook.h"
 #include "archive/ArchiveDemo.h"
@@ -38,15 +39,20 @@ void benchmarkHook(korvel::TMain& main) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    korvel::KorvelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvel 2002"));
     QApplication::setOrganizationName(QStringLiteral("Korvel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("korvel"));
     QApplication::setWindowIcon(korvel::programIcon());
 
     korvel::KorvelProgram program;
-    if (!program.start())
+    try {
+        if (!program.start())
+            return 1;
+    } catch (const std::exception& e) {
+        korvel::KorvelApplication::showEscapedError(QString::fromLocal8Bit(e.what()));
         return 1;
+    }
     korvel::TMain& Main = program.Main;
 
     Main.show();

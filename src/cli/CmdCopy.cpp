@@ -2,6 +2,7 @@
 #include "cli/Command.h"
 #include "core/files/FileOperation.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -57,8 +58,10 @@ public:
     void progress(const files::FileOpProgress& p) override {
         if (verbose && !p.current.empty() && p.current != last_) {
             last_ = p.current;
-            std::fprintf(stderr, "[%llu/%llu] %s\n", static_cast<unsigned long long>(p.itemsDone + 1),
-                         static_cast<unsigned long long>(p.itemsTotal), p.current.c_str());
+            // Counted up to the total and never past it (the last item reports itself done).
+            const auto total = static_cast<unsigned long long>(p.itemsTotal);
+            const auto n = std::min(static_cast<unsigned long long>(p.itemsDone) + 1, total);
+            std::fprintf(stderr, "[%llu/%llu] %s\n", n, total, p.current.c_str());
         }
     }
     bool cancelled() override { return interrupted != 0; }

@@ -9,6 +9,7 @@
 #include "core/render/DescriptionRender.h"
 #include "core/render/PsfFont.h"
 #include "core/render/ScreenPicture.h"
+#include "engineclient/ArchiveEngine.h"
 #include "engineclient/DescriptionEngine.h"
 
 #include <cstdio>
@@ -170,6 +171,16 @@ int run(const Args& a) {
         &problem);
     if (noEngines)
         return 3;
+    if (!r.found && problem.ok() && !isReaderArchive(archive)) {
+        // Nothing found: say so when the archive itself cannot be read, as `list` does.
+        std::vector<ArchiveMember> members;
+        const int listed = ArchiveEngine::list(archive, members);
+        if (listed == PK_NOZIP) {
+            std::fprintf(stderr, "korvel-cli: %s: %s\n", archive.c_str(),
+                         ArchiveEngine::unzipResultText(listed).c_str());
+            return 1;
+        }
+    }
     if (!o.any()) {
         std::fwrite(r.text.data(), 1, r.text.size(), stdout);
         std::fflush(stdout);

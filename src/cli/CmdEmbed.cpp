@@ -21,7 +21,7 @@ int run(const Args& a) {
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] == "--level" && i + 1 < a.size()) {
             const std::string& v = a[++i];
-            level = v.empty() ? '6' : v[0];
+            level = v.size() == 1 ? v[0] : '?'; // exactly one digit, else refused below
         } else {
             rest.push_back(a[i]);
         }
@@ -34,6 +34,10 @@ int run(const Args& a) {
     if (!in) {
         std::fprintf(stderr, "korvel-cli: cannot read %s\n", rest[2].c_str());
         return 2;
+    }
+    if (level < '0' || level > '9') {
+        std::fprintf(stderr, "korvel-cli: Error setting Zip Options\n");
+        return 1;
     }
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) {

@@ -49,7 +49,20 @@ int run(const Args& a) {
     if (!loadArchiveEngines())
         return 3;
     const std::vector<std::string> names(rest.begin() + 2, rest.end());
-    int r = ArchiveEngine::extract(rest[0], rest[1], names, f);
+    std::string notes;
+    int r = ArchiveEngine::extract(rest[0], rest[1], names, f, &notes);
+    // The engine's account of each member skipped or not extracted.
+    size_t start = 0;
+    while (start < notes.size()) {
+        size_t end = notes.find('\n', start);
+        if (end == std::string::npos)
+            end = notes.size();
+        std::string line = notes.substr(start, end - start);
+        start = end + 1;
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.rfind("error:", 0) == 0 || line.rfind("warning:", 0) == 0 || line.rfind("skipping:", 0) == 0)
+            std::fprintf(stderr, "korvel-cli: %s\n", line.c_str());
+    }
     if (r != PK_OK) {
         std::fprintf(stderr, "korvel-cli: %s: %s\n", rest[0].c_str(),
                      ArchiveEngine::unzipResultText(r).c_str());

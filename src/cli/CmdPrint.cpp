@@ -29,8 +29,13 @@ int run(const Args& a) {
     int r = ArchiveEngine::print(rest[0], rest[1], bytes, !exact);
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     if (r != PK_OK) {
-        std::fprintf(stderr, "korvel-cli: %s: %s: %s\n", rest[0].c_str(), rest[1].c_str(),
-                     ArchiveEngine::unzipResultText(r).c_str());
+        std::string why = ArchiveEngine::unzipResultText(r);
+        if (r == PK_UNSUPP) {
+            const std::string method = ArchiveEngine::unsupportedMethod(rest[0], rest[1]);
+            if (!method.empty())
+                why += ": " + method;
+        }
+        std::fprintf(stderr, "korvel-cli: %s: %s: %s\n", rest[0].c_str(), rest[1].c_str(), why.c_str());
         return 1;
     }
     return 0;

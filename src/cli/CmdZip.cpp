@@ -35,8 +35,9 @@ int run(const Args& a) {
         }
         std::string opt = s.substr(2);
         if (opt.rfind("fLevel=", 0) == 0) {
-            std::string v = opt.substr(7);
-            o.fLevel = v.empty() ? '6' : v[0];
+            // Exactly one digit; anything else is refused as the engine refuses a bad level.
+            const std::string v = opt.substr(7);
+            o.fLevel = v.size() == 1 ? v[0] : '?';
             continue;
         }
         bool on = true;

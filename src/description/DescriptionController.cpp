@@ -16,8 +16,10 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFile>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -27,6 +29,8 @@ namespace korvel {
 namespace {
 
 const char* const kMemberProperty = "korvelMember";
+const char* const kCutNote = "This description is larger than 4 MiB: only its beginning is shown, read-only. "
+                             "Saving it here would cut it, so it cannot be saved.";
 const char* const kCustomNameProperty = "korvelCustomName";
 const char* const kCustomTextProperty = "korvelCustomText";
 
@@ -59,6 +63,15 @@ DescriptionController::DescriptionController(TMain& main)
     editor_ = page->DIZEdit;
     keepLineEndsCrLf(editor_);
     editor_->installEventFilter(this);
+    // The note under the editor for a description too large to edit; the audio view hides it.
+    cutNote_ = new QLabel(QString::fromLatin1(kCutNote), main.Cornice);
+    cutNote_->setObjectName(QStringLiteral("DIZNote"));
+    cutNote_->setWordWrap(true);
+    cutNote_->hide();
+    if (auto* grid = qobject_cast<QGridLayout*>(main.Cornice->layout()))
+        grid->addWidget(cutNote_, 2, 0);
+    audioPanel_ = main.MP3Panel;
+    audioPanel_->installEventFilter(this);
     setCaptionMember(page->Cornice->title());
 }
 
@@ -131,6 +144,7 @@ void DescriptionController::ViewInfo(const QString& path) {
     const LookupResult r =
         lookUpDescriptionRouted(lookupSettings(path), lookUpDescriptionInArchive, &problem);
     display_->showDescription(r.text);
+    showCut(r.cut);
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));
     // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
@@ -155,8 +169,14 @@ void DescriptionController::B_viewClick() {
     main_.GetInfo(main_.CurrentFile);
 }
 
+void DescriptionController::showCut(bool cut) {
+    cut_ = cut;
+    main_.DIZEdit->setReadOnly(cut);
+    cutNote_->setVisible(cut);
+}
+
 void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
-    if (!korvel::isEditingKey(*key))
+    if (cut_ || !korvel::isEditingKey(*key))
         return;
     main_.Modified = true;
     main_.B_Save->setEnabled(true);
@@ -168,6 +188,14 @@ bool DescriptionController::Embed(const QString& archive, const QString& member)
     if (notZip_) {
         Prompts::current().inform(&main_, main_.windowTitle(), main_.ZipOnlySaveText);
         return false;
+    }
+    if (cut_) {
+        // Only the beginning of the member is here: storing it would cut the description.
+        last_ = EmbedOutcome{};
+        last_.status = EmbedOutcome::Status::EngineFailed;
+        last_.reason = "the description is shown cut";
+        Prompts::current().showError(&main_, main_.windowTitle(), QString::fromLatin1(kCutNote));
+        return true;
     }
     const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
     const std::optional<std::string> bytes = display_->bytesToStore();
@@ -202,6 +230,8 @@ bool DescriptionController::eventFilter(QObject* watched, QEvent* event) {
     // Only the two watched widgets are looked at (the main window may be going away).
     if (event->type() == QEvent::KeyPress && watched == editor_) {
         DIZEditKeyDown(static_cast<QKeyEvent*>(event));
+    } else if (event->type() == QEvent::Show && watched == audioPanel_) {
+        cutNote_->hide();
     } else if (event->type() == QEvent::MouseButtonPress && watched == customButton_) {
         if (customButton_->isEnabled())
             customButton_->setChecked(true);

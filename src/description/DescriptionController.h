@@ -15,6 +15,7 @@
 
 class QAction;
 class QKeyEvent;
+class QLabel;
 class QPlainTextEdit;
 class QToolButton;
 
@@ -63,6 +64,9 @@ public:
     const EmbedOutcome& lastEmbed() const { return last_; }
     // Code page, SAUCE fields, the picture of an ANSI description and the exports.
     DescriptionDisplay& display() { return *display_; }
+    // Whether the description shown is only the beginning of its member (over the engine's
+    // print bound): the editor is read-only, a note says why, and nothing is saved.
+    bool descriptionCut() const { return cut_; }
 
     // The member the caption of Cornice names (what a save writes), and setting it.
     QString captionMember() const;
@@ -75,6 +79,7 @@ protected:
 
 private:
     SearchMode currentMode() const;
+    void showCut(bool cut);
 
     TMain& main_;
     TFrmZipOpt* zipOpt_ = nullptr;
@@ -85,6 +90,9 @@ private:
     bool notZip_ = false; // the last save met an archive only the reader reads
     QPointer<QPlainTextEdit> editor_;
     QPointer<QToolButton> customButton_;
+    QPointer<QWidget> audioPanel_;
+    QLabel* cutNote_ = nullptr;
+    bool cut_ = false;
 };
 
 } // namespace korvel

@@ -2,6 +2,8 @@
 
 #include "engineclient/Engines.h"
 
+#include <strings.h>
+
 namespace korvel {
 
 namespace {
@@ -61,6 +63,17 @@ int ArchiveEngine::extract(const std::string& archive, const std::string& destin
     return Wiz_SingleEntryUnzip(names, d, f);
 }
 
+std::string ArchiveEngine::unsupportedMethod(const std::string& archive, const std::string& member) {
+    std::vector<ArchiveMember> members;
+    list(archive, members);
+    for (const ArchiveMember& m : members) {
+        if (m.name.size() == member.size() &&
+            ::strncasecmp(m.name.c_str(), member.c_str(), member.size()) == 0)
+            return m.method;
+    }
+    return {};
+}
+
 int ArchiveEngine::zip(const std::string& archive, const std::vector<std::string>& files,
                        const ZPOPT& options) {
     std::lock_guard<std::recursive_mutex> g(engineLock());
@@ -98,6 +111,8 @@ std::string ArchiveEngine::unzipResultText(int r) {
         return "cancelled";
     case PK_BADPWD:
         return "encrypted members skipped (no password)";
+    case PK_UNSUPP:
+        return "unsupported compression method";
     default:
         return "error " + std::to_string(r);
     }

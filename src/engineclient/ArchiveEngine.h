@@ -28,6 +28,9 @@ public:
     // Hands `options` to the zip engine (they stay in force afterwards, as with every
     // ZpSetOptions), then adds `files` to `archive`. A refused options record gives ZE_PARMS.
     static int zip(const std::string& archive, const std::vector<std::string>& files, const ZPOPT& options);
+    // The compression method (as the listing names it) of the member `member` (without regard
+    // to ASCII case), to say which method a PK_UNSUPP result was about.
+    static std::string unsupportedMethod(const std::string& archive, const std::string& member);
     // Adds `files` to `archive` under the options the zip engine holds (the packer's run).
     static int add(const std::string& archive, const std::vector<std::string>& files);
 

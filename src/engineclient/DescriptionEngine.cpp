@@ -20,12 +20,17 @@ LookupResult lookUpDescriptionInArchive(const LookupRequest& request) {
     PrintCapture capture(UZ_PRINT_LIMIT);
     UnzipSink sink;
     sink.printedText = [&capture](std::string_view piece) { capture.add(piece.data(), piece.size()); };
+    bool lastCut = false;
     LookupResult r = lookUpDescription(request, [&](const std::string& member, std::string& bytes) {
         capture.clear();
-        const int rc = PrintRequest(request.archivePath, member, sink);
+        uint64_t held = 0;
+        const int rc = PrintRequest(request.archivePath, member, sink, &held);
         bytes = capture.text();
+        lastCut = held > bytes.size() || capture.truncated();
         return rc;
     });
+    // The search ends at the member found: the last request is the one shown.
+    r.cut = r.found && lastCut;
     st.CapturePrint = wasCapturing;
     return r;
 }

@@ -49,7 +49,7 @@ extern "C" int UnzipPrint(char* text, unsigned long length) {
         if (s.printedBytes)
             s.printedBytes(std::string_view(text, length));
         if (capture && s.printedText)
-            s.printedText(std::string_view(text, ::strnlen(text, length)));
+            s.printedText(std::string_view(text, length));
     });
     return static_cast<int>(length);
 }
@@ -142,7 +142,8 @@ int Wiz_SingleEntryUnzip(const std::vector<std::string>& include, DCL& d, USERFU
     return Engines::unzip().Wiz_SingleEntryUnzip(v.count(), v.data(), 0, nullptr, &d, &f);
 }
 
-int PrintRequest(const std::string& archive, const std::string& member, const UnzipSink& sink) {
+int PrintRequest(const std::string& archive, const std::string& member, const UnzipSink& sink,
+                 uint64_t* memberBytes) {
     std::string path = archive;
     char empty[1] = {0};
     DCL d;
@@ -150,7 +151,10 @@ int PrintRequest(const std::string& archive, const std::string& member, const Un
     USERFUNCTIONS f;
     Init_UnzipUserFunctions(f);
     ScopedUnzipSink scope(sink);
-    return Wiz_SingleEntryUnzip({member}, d, f);
+    const int r = Wiz_SingleEntryUnzip({member}, d, f);
+    if (memberBytes)
+        *memberBytes = f.TotalSize;
+    return r;
 }
 
 } // namespace korvel

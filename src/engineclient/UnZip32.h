@@ -35,8 +35,8 @@ struct ArchiveMember {
 
 // Receivers for one engine call. Slots left empty receive nothing.
 struct UnzipSink {
-    // While CapturePrint is set: each printed piece, cut at its first zero byte; the
-    // description editor appends it as one new line.
+    // While CapturePrint is set: each printed piece whole (a description may hold zero
+    // bytes); the description editor appends it as one new line.
     std::function<void(std::string_view text)> printedText;
     // While CaptureListing is set: each listed member (its line is a FilesList row).
     std::function<void(const ArchiveMember& m)> listedLine;
@@ -96,7 +96,10 @@ void fillPrintRequest(DCL& d, char* archive, char* emptyDestination);
 int Wiz_SingleEntryUnzip(const std::vector<std::string>& include, DCL& d, USERFUNCTIONS& f);
 
 // Print request for one member name (patterns allowed): text goes to the sink (printedText
-// only while the caller has CapturePrint set). 0 exactly when found and delivered.
-int PrintRequest(const std::string& archive, const std::string& member, const UnzipSink& sink);
+// only while the caller has CapturePrint set). 0 exactly when found and delivered. *memberBytes
+// gets the bytes the member holds: more than were delivered when the delivery was cut at
+// UZ_PRINT_LIMIT.
+int PrintRequest(const std::string& archive, const std::string& member, const UnzipSink& sink,
+                 uint64_t* memberBytes = nullptr);
 
 } // namespace korvel

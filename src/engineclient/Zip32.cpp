@@ -42,6 +42,21 @@ bool Check_ZipDllVersion() {
     return Check_ZipDllVersion(SharedLibrary::find(kZipLibrary));
 }
 
+bool Check_UnzipDll(const std::string& libraryPath) {
+    const std::string name = kUnzipLibrary;
+    struct stat st;
+    if (libraryPath.empty() || ::stat(libraryPath.c_str(), &st) != 0)
+        throw ZipDllError(zipDllNotFoundMessage(name));
+    auto lib = SharedLibrary::loadPath(libraryPath);
+    if (!lib || !lib->symbol("Wiz_SingleEntryUnzip"))
+        throw ZipDllError(zipDllWrongVersionMessage(name));
+    return true;
+}
+
+bool Check_UnzipDll() {
+    return Check_UnzipDll(SharedLibrary::find(kUnzipLibrary));
+}
+
 extern "C" int ZipPrint(char*, unsigned long length) {
     return static_cast<int>(length);
 }

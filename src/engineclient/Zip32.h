@@ -27,6 +27,13 @@ bool Check_ZipDllVersion();
 // The same check for the library at `libraryPath` (an empty or missing path: not found).
 bool Check_ZipDllVersion(const std::string& libraryPath);
 
+// The unzip engine's check at start-up: libunzip32.so is found (beside the executable, then on
+// the system path) and exports Wiz_SingleEntryUnzip. Returns true or throws ZipDllError with
+// "Cannot find libunzip32.so..." (or, for a library without the entry point, "libunzip32.so has
+// the wrong version number...").
+bool Check_UnzipDll();
+bool Check_UnzipDll(const std::string& libraryPath);
+
 // The zip callbacks: print discards the text, comment leaves it unchanged, password writes
 // nothing and answers 1, service answers 0 (carry on).
 extern "C" int ZipPrint(char* text, unsigned long length);

@@ -53,13 +53,45 @@ TEST_F(CliDescriptions, DizPrintsTheBytesAndNamesTheMember) {
         {"--mode custom " + zip, "", "", 1}, // an empty list tries nothing
         {shellQuote(t / "plain.zip"), "", "file_id.diz\n", 1},
         {list + " " + shellQuote(t / "plain.zip"), "", "file_id.diz\n", 1},
-        {shellQuote(t / "missing.zip"), "", "file_id.diz\n", 1},
+        {shellQuote(t / "missing.zip"), "",
+         "korvel-cli: " + t / "missing.zip" + ": not a readable zip archive\n", 1},
+        {shellQuote(t / "src/readme.txt"), "",
+         "korvel-cli: " + t / "src/readme.txt" + ": not a readable zip archive\n", 1},
     };
     for (const Case& c : cases) {
         const CliRun r = korvel(t, "diz " + c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_EQ(r.out, c.out) << c.args;
         EXPECT_EQ(r.err, c.caption) << c.args;
+    }
+}
+
+// Descriptions as DOS-era archives hold them: a NUL byte comes through whole, and a save over
+// FILE_ID.DIZ replaces that member under its stored name.
+TEST_F(CliDescriptions, DescriptionsAsStoredByOtherPrograms) {
+    ASSERT_EQ(python(t.path().string(), "import zipfile\nwith zipfile.ZipFile('dos.zip', 'w', 8) as z:\n"
+                                        "    z.writestr('FILE_ID.DIZ', b'nul\\x00byte\\r\\n')\n"
+                                        "    z.writestr('GAME.EXE', b'MZ')\n"),
+              0);
+    const std::string dos = shellQuote(t / "dos.zip");
+    CliRun r = korvel(t, "diz " + dos);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, std::string("nul\0byte\r\n", 10));
+    writeFile(t / "new.txt", std::string("new\0text\r\n", 10));
+    r = korvel(t, "embed " + dos + " file_id.diz " + shellQuote(t / "new.txt"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string names;
+    ASSERT_EQ(run("unzip -Z1 " + dos, &names), 0);
+    EXPECT_EQ(names, "FILE_ID.DIZ\nGAME.EXE\n");
+    EXPECT_EQ(korvel(t, "diz " + dos).out, std::string("new\0text\r\n", 10));
+    for (const char* level : {"10", "", "x", "-1"}) {
+        r = korvel(t, std::string("embed --level '") + level + "' " + dos + " file_id.diz " +
+                          shellQuote(t / "new.txt"));
+        EXPECT_EQ(r.status, 1) << level;
+        EXPECT_EQ(r.err, "korvel-cli: Error setting Zip Options\n") << level;
+        r = korvel(t, std::string("zip '--fLevel=") + level + "' " + dos + " " + shellQuote(t / "new.txt"));
+        EXPECT_EQ(r.status, 1) << level;
+        EXPECT_NE(r.err.find("Error setting Zip Options"), std::string::npos) << level << r.err;
     }
 }
 

@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DescriptionDisplay,
     testing::Values(DisplayCase{"a\r\nb\r\n", U"a\nb\n"}, DisplayCase{"a\nb", U"a\u2028b"},
                     DisplayCase{"a\rb", U"a♪b"}, DisplayCase{"\r\r\n\n\r", U"♪\n\u2028♪"},
-                    DisplayCase{"\x01\t\x7F", U"☺\t⌂"}, DisplayCase{"a\0b"s, U"a b"},
+                    DisplayCase{"\x01\t\x7F", U"☺\t⌂"}, DisplayCase{"a\0b"s, U"a\u2400b"},
                     DisplayCase{"\xC9\xCD\xBB\r\n\xBA \xBA\r\n\xC8\xCD\xBC", U"╔═╗\n║ ║\n╚═╝"}));
 
 struct SaveCase {
@@ -91,8 +91,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, PrintPieces,
                                          PieceCase{"insideCrLf", {"abc\r", "\ndef"}, "abc\r\ndef"},
                                          PieceCase{"afterLoneLf", {"abc\n", "def"}, "abc\ndef"},
                                          PieceCase{"afterLoneCr", {"abc\r", "def"}, "abc\r\r\ndef"},
-                                         PieceCase{"cutAtZero", {"ab\0cd"s, "ef"}, "ab\r\nef"},
-                                         PieceCase{"emptyPiecesAddNothing", {"", "\0x"s, "ab"}, "ab"}),
+                                         PieceCase{"keepsZeroBytes", {"ab\0cd"s, "ef"}, "ab\0cd\r\nef"s},
+                                         PieceCase{
+                                             "emptyPiecesAddNothing", {"", "\0x"s, "", "ab"}, "\0x\r\nab"s}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PrintCapture, NeverReadsBeyondThePieceLength) {

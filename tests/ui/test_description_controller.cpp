@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -750,6 +751,63 @@ private slots:
         QVERIFY(got.size() <= size_t(UZ_PRINT_LIMIT) + 2);
         QVERIFY(got.size() >= size_t(UZ_PRINT_LIMIT) - line.size());
         QCOMPARE(got.substr(0, 4 * line.size()), big.substr(0, 4 * line.size()));
+
+        // Shown read-only with a note; no key marks it changed, and a save stores nothing.
+        QVERIFY(main->DIZEdit->isReadOnly());
+        QLabel* note = main->findChild<QLabel*>(QStringLiteral("DIZNote"));
+        QVERIFY(note && note->isVisibleTo(main.get()));
+        QVERIFY(note->text().contains(QStringLiteral("4 MiB")));
+        QTest::keyClick(main->DIZEdit, Qt::Key_A);
+        QVERIFY(!main->Modified);
+        const std::string before = readFile(archives + "/huge.zip");
+        view->Embed(archive("huge.zip"), QStringLiteral("file_id.diz"));
+        QCOMPARE(readFile(archives + "/huge.zip"), before);
+        QCOMPARE(prompts.asked().size(), size_t(1));
+
+        // The next description is an ordinary one again.
+        select("both.zip");
+        QVERIFY(!main->DIZEdit->isReadOnly());
+        QVERIFY(!note->isVisibleTo(main.get()));
+    }
+
+    // Descriptions as other programs stored them: a NUL byte survives display and save, and a
+    // member stored in capitals is replaced under its stored name, never doubled.
+    void descriptionsAsStored_data() {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expectedNames");
+        QTest::newRow("nul") << "file_id.diz" << QByteArray("before\0after\r\n", 15) << "file_id.diz|x";
+        QTest::newRow("capitals") << "FILE_ID.DIZ" << QByteArray("DOS era\r\n") << "FILE_ID.DIZ|x";
+        QTest::newRow("readmeCapitals") << "README.TXT" << QByteArray("read\0me\r\n", 9) << "README.TXT|x";
+    }
+    void descriptionsAsStored() {
+        QFETCH(QString, member);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expectedNames);
+        const std::string zip = archives + "/stored-" + std::string(QTest::currentDataTag()) + ".zip";
+        QCOMPARE(python(t.path().string(), "import zipfile\nwith zipfile.ZipFile('" + zip +
+                                               "', 'w', 8) as z:\n    z.writestr('" + member.toStdString() +
+                                               "', bytes.fromhex('" + bytes.toHex().toStdString() +
+                                               "'))\n    z.writestr('x', 'x')\n"),
+                 0);
+        main->DIZPage->B_Auto->setChecked(true);
+        main->CurrentFile = QString::fromStdString(zip);
+        main->GetInfo(main->CurrentFile);
+        QCOMPARE(QByteArray::fromStdString(bytesOf(main->DIZEdit)), bytes);
+        if (bytes.contains('\0'))
+            QVERIFY(shown(main->DIZEdit).contains(QChar(0x2400)));
+        type("Z");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QVERIFY(!main->Modified);
+        std::string names, stored;
+        QCOMPARE(run("python3 -c \"import zipfile, sys; z = zipfile.ZipFile('" + zip +
+                         "'); print('|'.join(z.namelist()), end=''); sys.stderr.buffer.write(z.read('" +
+                         member.toStdString() + "'))\" 2>" + shellQuote(zip + ".out"),
+                     &names),
+                 0);
+        QCOMPARE(QString::fromStdString(names), expectedNames);
+        QCOMPARE(QByteArray::fromStdString(readFile(zip + ".out")), bytes + "Z");
+        QVERIFY(unzipTestPasses(zip));
     }
 };
 

@@ -67,6 +67,9 @@ struct LookupResult {
     // was tried (all custom names with an empty list), the caption stays as it is.
     std::optional<std::string> caption;
     std::vector<std::string> tried; // one engine call each, in order
+    // The member holds more than the engine delivers (its print bound): `text` is its beginning
+    // only, to be shown read-only and never stored back.
+    bool cut = false;
 };
 
 LookupResult runLookup(const LookupPlan& plan, const PrintMember& print);

@@ -16,7 +16,7 @@ bool isStorableMemberName(const std::string& name) {
 
 // A new folder of our own below base, readable by us alone. Folder creation is atomic, so a
 // name someone else already holds is never taken over.
-std::optional<fs::path> makePrivateFolder(const fs::path& base, std::string* reason) {
+std::optional<fs::path> makePrivateFolder(const fs::path& base, std::string* reason, fs::path* tried) {
     std::random_device seed;
     std::mt19937_64 random(seed());
     std::error_code ec;
@@ -24,6 +24,7 @@ std::optional<fs::path> makePrivateFolder(const fs::path& base, std::string* rea
         char name[40];
         std::snprintf(name, sizeof name, "korvel-desc-%016llx", static_cast<unsigned long long>(random()));
         fs::path folder = base / name;
+        *tried = folder;
         if (fs::create_directory(folder, ec)) {
             fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
             if (!ec)
@@ -64,9 +65,10 @@ std::unique_ptr<DescriptionTempFile> DescriptionTempFile::create(const std::stri
         return fail(root / memberName, "not a member name that can be stored at the archive's root");
 
     std::string why;
-    auto folder = makePrivateFolder(root, &why);
+    fs::path tried = root;
+    auto folder = makePrivateFolder(root, &why, &tried);
     if (!folder)
-        return fail(root / memberName, why);
+        return fail(tried, why); // the folder that could not be made, not a file never tried
     // From here the folder is ours: the object removes it whatever happens next.
     std::unique_ptr<DescriptionTempFile> file(new DescriptionTempFile(*folder, *folder / memberName));
 

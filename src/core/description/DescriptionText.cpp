@@ -29,7 +29,7 @@ std::u32string descriptionToDisplay(std::string_view bytes, CodePage page) {
         } else if (b == '\r') {
             out.push_back(loneCr);
         } else if (b == 0) {
-            out.push_back(U' ');
+            out.push_back(kNulByte);
         } else {
             out.push_back(decodeNext(page, bytes, i));
             --i; // the loop steps past the character's last byte
@@ -64,6 +64,8 @@ std::string displayToDescriptionIn(std::u32string_view text, CodePage page, std:
             out += "\r\n";
         } else if (c == kLoneLineFeed) {
             out.push_back('\n');
+        } else if (c == kNulByte) {
+            out.push_back('\0');
         } else if (!encodeChar(page, c, out)) {
             out.push_back('?');
             if (unmappable)
@@ -80,9 +82,7 @@ std::string displayToDescriptionIn(std::u32string_view text, CodePage page, std:
 void PrintCapture::add(const char* piece, std::size_t length) {
     if (!piece || length == 0)
         return;
-    const void* zero = std::memchr(piece, 0, length);
-    std::string_view s(piece,
-                       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - piece) : length);
+    std::string_view s(piece, length);
     if (s.empty())
         return;
     const bool atLineStart =

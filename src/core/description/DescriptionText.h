@@ -6,8 +6,8 @@
 // are stored as CR LF. A lone LF (a Unix line end) is shown as a line break too, but as
 // U+2028, the line separator, so that it goes back as the single byte it was; a lone CR is
 // shown as its DOS glyph (eighth note) and goes back as CR. Every other byte goes through the
-// code page 437 table. So every byte value except NUL comes back unchanged after showing and
-// storing; NUL, which the engine's print delivery never lets through, is shown as a blank.
+// code page 437 table, NUL as the symbol for null (U+2400), which the table lacks. So every byte
+// value comes back unchanged after showing and storing.
 //
 // Readers of a Qt text document must take its raw text (QTextDocument::toRawText): the plain
 // text turns the no-break space (byte 0xFF) into a blank and the line separator into a line end.
@@ -27,6 +27,7 @@ inline constexpr char32_t kLineEnd = U'\n';             // CR LF
 inline constexpr char32_t kParagraphSeparator = 0x2029; // CR LF as a text document holds it
 inline constexpr char32_t kLoneLineFeed = 0x2028;       // LF alone
 inline constexpr char32_t kLoneCarriageReturn = 0x266A; // CR alone: its DOS glyph, eighth note
+inline constexpr char32_t kNulByte = 0x2400;            // NUL: the symbol for null
 
 // The editor's text for the bytes of a description.
 std::u32string descriptionToDisplay(std::string_view bytes);
@@ -44,8 +45,8 @@ std::string displayToDescription(std::u32string_view text, std::size_t* unmappab
 std::string displayToDescription(std::u32string_view text, CodePage page,
                                  std::optional<char32_t>* firstMissing = nullptr);
 
-// Gathers what the unzip engine prints for one member. Each piece counts up to its first zero
-// byte (and never beyond the length it came with) and starts on a line of its own: when the
+// Gathers what the unzip engine prints for one member. Each piece counts whole, by the length it
+// came with (a zero byte in a description is kept), and starts on a line of its own: when the
 // text so far does not end with a line end, CR LF is put between. A boundary that falls at a
 // line end, or between the CR and the LF of one, adds nothing, so a description delivered in
 // pieces along its lines comes through byte for byte. Text beyond `limit` bytes is dropped.
