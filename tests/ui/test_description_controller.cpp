@@ -645,6 +645,8 @@ private slots:
         main->B_autoview->setChecked(true);
         fs::remove(archives + "/shown.zip");
         fs::remove(archives + "/picked.zip");
+    }
+
     // An archive only the reader reads cannot take a description: the user is told, and the
     // edit stays (marked, and kept over a new selection when the save was asked for).
     void savingIntoOtherFormatsKeepsTheEdit_data() {
