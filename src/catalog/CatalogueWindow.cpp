@@ -1,5 +1,6 @@
 #include "catalog/CatalogueWindow.h"
 
+#include "core/catalog/ArchiveDescriptionSource.h"
 #include "core/catalog/SourceByFormat.h"
 #include "core/catalog/ZipDescriptionSource.h"
 #include "engineclient/Engines.h"
@@ -95,8 +96,11 @@ void TCatalogue::catalogueFolder(const QString& folder, const LookupRequest& loo
     show();
     worker_ = std::thread([this, job, lookup, unzip, outcome = outcome_] {
         catalog::ZipDescriptionSource zip(unzip, lookup);
+        catalog::ArchiveDescriptionSource others(lookup);
         catalog::SourceByFormat source;
         source.add("zip", &zip);
+        for (const auto format : catalog::kReaderFormats)
+            source.add(std::string(format), &others);
         *outcome = catalog::runCatalogJob(job, source, &stop_, [this](std::size_t done, std::size_t total) {
             QMetaObject::invokeMethod(
                 this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);

@@ -3,6 +3,7 @@
 // every archive in the folders, each with its description as the main window would show it.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "core/catalog/ArchiveDescriptionSource.h"
 #include "core/catalog/CatalogJob.h"
 #include "core/catalog/OutputFile.h"
 #include "core/catalog/ProgressLine.h"
@@ -147,8 +148,11 @@ int runCatalogCommand(const Args& a) {
     }
 
     ZipDescriptionSource zip(Engines::unzip().Wiz_SingleEntryUnzip, lookup);
+    ArchiveDescriptionSource others(lookup);
     SourceByFormat source;
     source.add("zip", &zip);
+    for (const auto format : kReaderFormats)
+        source.add(std::string(format), &others);
 
     TerminalProgress progress;
     const CatalogOutcome o = runCatalogJob(job, source, &stopRequested,

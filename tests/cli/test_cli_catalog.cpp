@@ -1,7 +1,7 @@
-// korvel-cli catalog over a tree of archives made here by `zip` and Python's zipfile: good ones,
-// ones without a description, damaged and encrypted ones, nested folders, names with blanks and
-// Latin-1 bytes. FILES.BBS is compared line by line, the JSON read back by Python, the HTML page
-// opened in headless Chromium with its search box filled in.
+// korvel-cli catalog over a tree of archives made here by `zip`, Python's zipfile, `7z` and
+// `bsdtar`: good ones, ones without a description, damaged and encrypted ones, nested folders,
+// names with blanks and Latin-1 bytes. FILES.BBS is compared line by line, the JSON read back by
+// Python, the HTML page opened in headless Chromium with its search box filled in.
 #include "../support/ArchiveFixtures.h"
 
 #include <csignal>
@@ -63,6 +63,18 @@ protected:
         ASSERT_EQ(zipTool(src, "-P secret " + shellQuote(f + "/secret.zip") + " file_id.diz"), 0);
         ASSERT_EQ(zipTool(src + "/many", shellQuote(f + "/sub/many.zip") + " file_id.diz"), 0);
         ASSERT_EQ(zipTool(src + "/ansi", shellQuote(f + "/sub/deeper/ANSI.ZIP") + " file_id.diz"), 0);
+        // Other formats through the archive reader: a 7z with a description, a tar.xz without one
+        // and a lone compressed file, which is no archive at all.
+        writeFile(src + "/seven/file_id.diz", "Seven tools\r\n");
+        ASSERT_EQ(run("cd " + shellQuote(src + "/seven") + " && 7z a -bd " +
+                      shellQuote(f + "/sub/deeper/tools.7z") + " file_id.diz >/dev/null"),
+                  0);
+        ASSERT_EQ(run("bsdtar -cJf " + shellQuote(f + "/sub/deeper/docs.tar.xz") + " -C " + shellQuote(src) +
+                      " data.bin"),
+                  0);
+        ASSERT_EQ(run("gzip -c " + shellQuote(src + "/data.bin") + " >" +
+                      shellQuote(f + "/sub/deeper/data.bin.gz")),
+                  0);
         writeFile(f + "/garbage.zip", "this was never an archive");
         writeFile(f + "/sub/notes.txt", "not an archive");
         // A Latin-1 file name, a truncated archive and one whose description's bytes are damaged.
@@ -121,6 +133,8 @@ TEST_F(CatalogCli, FilesBbsLineByLine) {
         ind + "line 4",
         ind + "(46 more lines)",
         padded("sub/deeper/ANSI.ZIP", size("sub/deeper/ANSI.ZIP"), "Gold and blue"),
+        padded("sub/deeper/docs.tar.xz", size("sub/deeper/docs.tar.xz"), "(no description)"),
+        padded("sub/deeper/tools.7z", size("sub/deeper/tools.7z"), "Seven tools"),
     };
     EXPECT_EQ(lines(readFile(out)), expected);
     EXPECT_NE(readFile(out).find("\r\n"), std::string::npos);
@@ -163,7 +177,9 @@ TEST_F(CatalogCli, JsonParsesBack) {
               "readme only.zip|found|readme.txt|Read me first||True|zip\n"
               "secret.zip|encrypted|||file_id.diz is encrypted|True|zip\n"
               "sub/many.zip|found|file_id.diz|line 1||True|zip\n"
-              "sub/deeper/ANSI.ZIP|found|file_id.diz|Gold and blue||True|zip\n");
+              "sub/deeper/ANSI.ZIP|found|file_id.diz|Gold and blue||True|zip\n"
+              "sub/deeper/docs.tar.xz|none||||True|tar\n"
+              "sub/deeper/tools.7z|found|file_id.diz|Seven tools||True|7z\n");
 }
 
 TEST_F(CatalogCli, HtmlSearchBoxFindsAnEntryInChromium) {
@@ -180,8 +196,8 @@ TEST_F(CatalogCli, HtmlSearchBoxFindsAnEntryInChromium) {
                       shellQuote("file://" + out + "#search=SPACE%20game") + " 2>/dev/null",
                   &dom),
               0);
-    // Ten archives, one of them found by the two words; its entry shows, the others are hidden.
-    EXPECT_NE(dom.find("<span id=\"count\">1 of 10 archives</span>"), std::string::npos)
+    // Twelve archives, one of them found by the two words; its entry shows, the others are hidden.
+    EXPECT_NE(dom.find("<span id=\"count\">1 of 12 archives</span>"), std::string::npos)
         << dom.substr(0, 3000);
     EXPECT_NE(dom.find("<section class=\"entry\" id=\"a3\">"), std::string::npos);
     EXPECT_NE(dom.find("<section class=\"entry\" id=\"a0\" hidden=\"\">"), std::string::npos);

@@ -41,6 +41,10 @@ std::string formatFromContent(std::string_view h) {
     if (startsWith(h, "\xFD"
                       "7zXZ\0"sv))
         return "xz";
+    if (startsWith(h, "\x28\xB5\x2F\xFD"sv))
+        return "zstd";
+    if (startsWith(h, "070701"sv) || startsWith(h, "070702"sv) || startsWith(h, "070707"sv))
+        return "cpio";
     if (startsWith(h, "ustar"sv, 257))
         return "tar";
     if (startsWith(h, "CD001"sv, 32769))
@@ -53,26 +57,40 @@ std::string formatFromName(std::string_view fileName) {
     struct Ext {
         std::string_view suffix, format;
     };
-    static constexpr std::array<Ext, 17> table{{{".zip", "zip"},
-                                                {".7z", "7z"},
-                                                {".rar", "rar"},
-                                                {".lha", "lha"},
-                                                {".lzh", "lha"},
-                                                {".cab", "cab"},
-                                                {".arj", "arj"},
-                                                {".tar", "tar"},
-                                                {".tgz", "gzip"},
-                                                {".tar.gz", "gzip"},
-                                                {".tbz", "bzip2"},
-                                                {".tbz2", "bzip2"},
-                                                {".tar.bz2", "bzip2"},
-                                                {".txz", "xz"},
-                                                {".tar.xz", "xz"},
-                                                {".iso", "iso"},
-                                                {".jar", "zip"}}};
+    static constexpr std::array<Ext, 20> table{
+        {{".zip", "zip"},       {".7z", "7z"},       {".rar", "rar"},   {".lha", "lha"},
+         {".lzh", "lha"},       {".cab", "cab"},     {".arj", "arj"},   {".tar", "tar"},
+         {".tgz", "gzip"},      {".tar.gz", "gzip"}, {".tbz", "bzip2"}, {".tbz2", "bzip2"},
+         {".tar.bz2", "bzip2"}, {".txz", "xz"},      {".tar.xz", "xz"}, {".tzst", "zstd"},
+         {".tar.zst", "zstd"},  {".cpio", "cpio"},   {".iso", "iso"},   {".jar", "zip"}}};
     for (const Ext& e : table) {
         if (name.size() > e.suffix.size() && name.ends_with(e.suffix))
             return std::string(e.format);
+    }
+    return {};
+}
+
+std::string_view formatWord(korvel::ArchiveFormat format) {
+    switch (format) {
+    case korvel::ArchiveFormat::Zip:
+        return "zip";
+    case korvel::ArchiveFormat::SevenZip:
+        return "7z";
+    case korvel::ArchiveFormat::Rar:
+    case korvel::ArchiveFormat::Rar5:
+        return "rar";
+    case korvel::ArchiveFormat::Lha:
+        return "lha";
+    case korvel::ArchiveFormat::Cab:
+        return "cab";
+    case korvel::ArchiveFormat::Iso9660:
+        return "iso";
+    case korvel::ArchiveFormat::Tar:
+        return "tar";
+    case korvel::ArchiveFormat::Cpio:
+        return "cpio";
+    case korvel::ArchiveFormat::None:
+        break;
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #include "core/catalog/FolderWalk.h"
 
+#include "core/archive/ArchiveReader.h"
 #include "core/catalog/ArchiveFormat.h"
 
 #include <algorithm>
@@ -58,9 +59,15 @@ std::string probeFormat(const std::string& path, const std::string& name, std::u
     ::close(fd);
     head.resize(have);
     std::string byContent = formatFromContent(head);
-    // gzip, bzip2 and xz hold archives only as .tar.gz and the like: a lone .gz is no archive.
-    if (byName.empty() && (byContent == "gzip" || byContent == "bzip2" || byContent == "xz"))
-        return {};
+    // A compressed stream is an archive only when it holds one (a tar or cpio archive), as the
+    // archive reader sees it: a lone .gz is no archive. One the name calls an archive but the
+    // reader cannot open stays listed under its name, so that the source says what is wrong.
+    if (byContent == "gzip" || byContent == "bzip2" || byContent == "xz" || byContent == "zstd") {
+        const std::string_view inside = formatWord(archiveReader().detect(path));
+        if (!inside.empty() && inside != "zip")
+            return std::string(inside);
+        return byName;
+    }
     return byContent.empty() ? byName : byContent;
 }
 
