@@ -37,6 +37,9 @@ bool sameName(std::string_view a, std::string_view b, bool ignoreCase) {
 constexpr size_t kKept = 2;
 constexpr size_t kMaxWeight = 256u << 20;
 
+// Archives asked for once, not indexed yet: the next request on one of them builds its index.
+constexpr size_t kSeenKept = 8;
+
 struct Cached {
     FileStamp stamp;
     std::string path;
@@ -45,6 +48,7 @@ struct Cached {
 
 std::mutex cacheLock;
 std::vector<Cached> cache; // most recent first
+std::vector<Cached> seen;  // most recent first, without index
 
 } // namespace
 
@@ -127,8 +131,15 @@ CdEntry DirIndex::entry(size_t i) const {
     return e;
 }
 
-std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st) {
+bool sameMemberName(std::string_view a, std::string_view b, bool ignoreCase) {
+    return sameName(a, b, ignoreCase);
+}
+
+std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st,
+                                            bool& firstAsk) {
+    firstAsk = false;
     const FileStamp stamp = FileStamp::of(st);
+    bool askedBefore = false;
     {
         std::lock_guard<std::mutex> g(cacheLock);
         for (size_t i = 0; i < cache.size(); ++i) {
@@ -138,10 +149,25 @@ std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& 
                 return cache.front().index;
             }
         }
+        const auto it = std::find_if(seen.begin(), seen.end(),
+                                     [&](const Cached& c) { return c.stamp == stamp && c.path == path; });
+        askedBefore = it != seen.end();
+        if (askedBefore) {
+            seen.erase(it);
+        } else {
+            std::erase_if(seen, [&](const Cached& c) { return c.path == path; });
+            seen.insert(seen.begin(), Cached{stamp, path, nullptr});
+            if (seen.size() > kSeenKept)
+                seen.resize(kSeenKept);
+        }
     }
     // Read outside the lock: the map belongs to this call alone.
     if (!cd.parse())
         return nullptr;
+    if (!askedBefore) {
+        firstAsk = true;
+        return nullptr;
+    }
     auto idx = DirIndex::build(cd);
     if (!idx || idx->weight() > kMaxWeight)
         return idx;
@@ -159,6 +185,7 @@ std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& 
 void clearDirCache() {
     std::lock_guard<std::mutex> g(cacheLock);
     cache.clear();
+    seen.clear();
 }
 
 } // namespace korvel::engine

@@ -64,10 +64,16 @@ private:
     std::vector<uint32_t> slots_; // open addressing: member index + 1, 0 = empty
 };
 
+// Whether two member names are equal, ignoring ASCII case when asked (as the index compares).
+bool sameMemberName(std::string_view a, std::string_view b, bool ignoreCase);
+
 // The index for the archive `path` whose file is mapped in `cd` (by map(), with stat `st`): from
-// the cache when that file is unchanged, else read from `cd` and kept. nullptr when the direct
-// reader cannot vouch for the directory. Thread-safe.
-std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st);
+// the cache when that file is unchanged, else read from `cd` and kept. The first request on an
+// archive builds nothing: it gets nullptr with `firstAsk` set, `cd` parsed, and walks the
+// directory itself; the index is built when the same file is asked again. nullptr (with
+// `firstAsk` false) when the direct reader cannot vouch for the directory. Thread-safe.
+std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st,
+                                            bool& firstAsk);
 
 // Drops every cached index (tests, and memory pressure).
 void clearDirCache();

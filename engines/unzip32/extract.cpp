@@ -14,10 +14,9 @@
 // Members are read by the engine's own directory reader and decoders, the same that serve the
 // listing and print requests; libzip only decrypts encrypted members.
 #include "central_dir.h"
+#include "libzip_loader.h"
 #include "member_decode.h"
 #include "unzip_internal.h"
-
-#include <zip.h>
 
 #include <algorithm>
 #include <atomic>
@@ -249,7 +248,8 @@ struct Extractor {
     bool overwriteAll = false;
     bool overwriteNone = false;
     bool stopped = false;
-    zip_t* za = nullptr; // libzip, opened for encrypted members only
+    const LibZip* lz = nullptr; // libzip, loaded for encrypted members only
+    zip_t* za = nullptr;
     bool zaTried = false;
     // Links made by this extraction, checked again after each new one.
     struct Made {
@@ -260,7 +260,7 @@ struct Extractor {
 
     ~Extractor() {
         if (za)
-            zip_discard(za);
+            lz->discard(za);
     }
 
     void note(const std::string& what, const std::string& name, const std::string& after = {}) const {
@@ -313,19 +313,21 @@ struct Extractor {
         }
     }
 
-    // Encrypted members go through libzip, with the password the callback gives.
+    // Encrypted members go through libzip (loaded on first need), with the password the callback gives.
     bool readEncrypted(const CdEntry& e, Sink& sink) {
         if (!zaTried) {
             zaTried = true;
+            lz = libZip();
             int err = 0;
-            za = zip_open(rq.dcl->lpszZipFN, ZIP_RDONLY, &err);
+            if (lz)
+                za = lz->open(rq.dcl->lpszZipFN, ZIP_RDONLY, &err);
         }
         zip_int64_t idx = -1;
         if (za) {
-            if (static_cast<uint64_t>(zip_get_num_entries(za, 0)) == cd.count())
+            if (static_cast<uint64_t>(lz->numEntries(za, 0)) == cd.count())
                 idx = static_cast<zip_int64_t>(e.index);
             else
-                idx = zip_name_locate(za, std::string(e.rawName).c_str(), ZIP_FL_ENC_RAW);
+                idx = lz->nameLocate(za, std::string(e.rawName).c_str(), ZIP_FL_ENC_RAW);
         }
         zip_file_t* zf = nullptr;
         char pw[256] = {0};
@@ -333,11 +335,11 @@ struct Extractor {
             rq.uf->password(pw, static_cast<int>(sizeof pw - 1), "Enter password for: ", e.name.c_str()) ==
                 0 &&
             pw[0])
-            zf = zip_fopen_index_encrypted(za, static_cast<zip_uint64_t>(idx), 0, pw);
+            zf = lz->fopenIndexEncrypted(za, static_cast<zip_uint64_t>(idx), 0, pw);
         std::memset(pw, 0, sizeof pw);
         if (!zf) {
             if (za)
-                zip_error_clear(za);
+                lz->errorClear(za);
             result = worse(result, PK_BADPWD);
             note("   skipping: (encrypted) ", e.name);
             return false;
@@ -345,7 +347,7 @@ struct Extractor {
         std::vector<char> buf(256 * 1024);
         bool ok = true;
         for (;;) {
-            const zip_int64_t n = zip_fread(zf, buf.data(), buf.size());
+            const zip_int64_t n = lz->fread(zf, buf.data(), buf.size());
             if (n < 0) {
                 result = worse(result, PK_ERR);
                 note("  error: damaged data in ", e.name);
@@ -359,7 +361,7 @@ struct Extractor {
                 break;
             }
         }
-        zip_fclose(zf);
+        lz->fclose(zf);
         return ok;
     }
 

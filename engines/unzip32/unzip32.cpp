@@ -100,42 +100,63 @@ int fastListing(CentralDirectory& cd, UnzipRequest& rq) {
     return PK_OK;
 }
 
+bool plainNames(const UnzipRequest& rq) {
+    return !rq.include.empty() && std::none_of(rq.include.begin(), rq.include.end(),
+                                               [](const std::string& n) { return hasWildcards(n); });
+}
+
 // The members a print request asks for, in directory order. Plain names (no wildcards) are
 // looked up in the name index; patterns walk the cached names.
-void printCandidates(const DirIndex& idx, UnzipRequest& rq, std::vector<size_t>& out) {
+void printCandidates(const DirIndex& idx, UnzipRequest& rq, std::vector<CdEntry>& out) {
     out.clear();
-    const bool plain =
-        !rq.include.empty() && std::none_of(rq.include.begin(), rq.include.end(),
-                                            [](const std::string& n) { return hasWildcards(n); });
-    if (plain) {
+    std::vector<size_t> picked;
+    if (plainNames(rq)) {
         std::vector<size_t> hits;
         for (const auto& n : rq.include) {
             idx.find(n, rq.ignoreCase(), hits);
-            out.insert(out.end(), hits.begin(), hits.end());
+            picked.insert(picked.end(), hits.begin(), hits.end());
         }
-        std::sort(out.begin(), out.end());
-        out.erase(std::unique(out.begin(), out.end()), out.end());
-        std::erase_if(out, [&](size_t i) { return !rq.selected(idx.name(i)); });
-        return;
+        std::sort(picked.begin(), picked.end());
+        picked.erase(std::unique(picked.begin(), picked.end()), picked.end());
+        std::erase_if(picked, [&](size_t i) { return !rq.selected(idx.name(i)); });
+    } else {
+        for (size_t i = 0; i < idx.count(); ++i) {
+            if (rq.selected(idx.name(i)))
+                picked.push_back(i);
+        }
     }
-    for (size_t i = 0; i < idx.count(); ++i) {
-        if (rq.selected(idx.name(i)))
-            out.push_back(i);
-    }
+    for (size_t i : picked)
+        out.push_back(idx.entry(i));
 }
 
-int printRequest(const DirIndex& idx, const CentralDirectory& cd, UnzipRequest& rq) {
+// The same members by one walk over the directory, for the first request on an archive (an
+// index pays off only when the archive is asked again). False when the directory is damaged.
+bool scanCandidates(CentralDirectory& cd, UnzipRequest& rq, std::vector<CdEntry>& out) {
+    out.clear();
+    const bool plain = plainNames(rq);
+    CdEntry e;
+    uint64_t seen = 0;
+    while (cd.next(e)) {
+        ++seen;
+        if (plain && std::none_of(rq.include.begin(), rq.include.end(), [&](const std::string& n) {
+                return sameMemberName(e.name, n, rq.ignoreCase());
+            }))
+            continue;
+        if (rq.selected(e.name))
+            out.push_back(e);
+    }
+    return !cd.damaged() && seen == cd.count();
+}
+
+int printRequest(const std::vector<CdEntry>& candidates, const CentralDirectory& cd, UnzipRequest& rq) {
     uint64_t budget = UZ_PRINT_LIMIT, fullSize = 0;
     uint32_t members = 0;
     int result = PK_OK;
     bool delivered = false, matched = false;
     std::string buf;
-    std::vector<size_t> candidates;
-    printCandidates(idx, rq, candidates);
-    for (size_t i : candidates) {
+    for (const CdEntry& e : candidates) {
         if (budget == 0)
             break;
-        const CdEntry e = idx.entry(i);
         if (e.name.empty() || e.name.back() == '/')
             continue;
         matched = true;
@@ -198,11 +219,20 @@ int runRequest(const char* path, UnzipRequest& rq) {
         struct stat st;
         const bool mapped = ::fstat(fd, &st) == 0 && cd.map(fd, st);
         ::close(fd);
-        auto idx = mapped ? cachedIndex(path, cd, st) : nullptr;
-        if (!idx)
+        if (!mapped)
             return PK_NOZIP;
-        result = printRequest(*idx, cd, rq);
-        comment = idx->comment();
+        bool firstAsk = false;
+        auto idx = cachedIndex(path, cd, st, firstAsk);
+        std::vector<CdEntry> candidates;
+        if (idx) {
+            printCandidates(*idx, rq, candidates);
+            comment = idx->comment();
+        } else if (!firstAsk || !scanCandidates(cd, rq, candidates)) {
+            return PK_NOZIP;
+        } else {
+            comment = cd.comment();
+        }
+        result = printRequest(candidates, cd, rq);
     }
     if (rq.dcl->nzflag && !comment.empty())
         rq.print(comment.c_str(), comment.size());

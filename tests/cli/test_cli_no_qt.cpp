@@ -41,6 +41,24 @@ INSTANTIATE_TEST_SUITE_P(Commands, NoQt,
                                            "tag @/song.mp3", "ls @", "ls drives",
                                            "play @/song.mp3 --pcm @/out.pcm", "copy -y @/src @/copied"));
 
+// Reading an archive without encrypted members loads neither libzip nor the crypto library under
+// it: the unzip engine loads them only to decrypt.
+class NoCrypto : public NoQt {};
+
+TEST_P(NoCrypto, ReadingCommandLoadsNoLibzip) {
+    std::string args = GetParam();
+    for (std::string::size_type at; (at = args.find("@")) != std::string::npos;)
+        args.replace(at, 1, t->path().string());
+    std::string log;
+    run("LD_DEBUG=libs " + cli + " " + args + " 2>&1 >/dev/null", &log);
+    EXPECT_NE(log.find("calling init"), std::string::npos) << "no loader trace for: " << args;
+    EXPECT_EQ(log.find("libzip.so"), std::string::npos) << args << " loaded libzip";
+    EXPECT_EQ(log.find("libcrypto"), std::string::npos) << args << " loaded libcrypto";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, NoCrypto,
+                         ::testing::Values("list @/a.zip", "print @/a.zip file_id.diz", "diz @/a.zip"));
+
 TEST(NoQtLinked, TheProgramNeedsNoQtLibrary) {
     std::string needed;
     ASSERT_EQ(run("readelf -d " + shellQuote(cli) + " 2>&1", &needed), 0);
