@@ -49,7 +49,7 @@ std::vector<Case> cases() {
         {"filename_button_missing", both, SearchMode::ArchiveText, kAll, {}},
         {"in_a_folder_not_matched", {{"docs/file_id.diz", "deep"}}, SearchMode::FileId, kAll, {}},
         {"custom_wildcard", {{"docs/Info.NFO", "deep nfo"}}, SearchMode::Custom, "*.nfo", {}},
-        {"stops_at_zero_byte", {{"file_id.diz", std::string("ab\0cd", 5)}}, SearchMode::Automatic, kAll, {}},
+        {"keeps_zero_bytes", {{"file_id.diz", std::string("ab\0cd", 5)}}, SearchMode::Automatic, kAll, {}},
         {"empty_member_is_found",
          {{"file_id.diz", ""}, {"readme.txt", "r"}},
          SearchMode::Automatic,
@@ -58,12 +58,12 @@ std::vector<Case> cases() {
     };
 }
 
-// What the engine's print requests give: whole names, wildcards, case ignored, cut at NUL.
+// What the engine's print requests give: whole names, wildcards, case ignored, zero bytes kept.
 PrintMember enginePrints(const std::map<std::string, std::string>& members) {
     return [members](const std::string& name, std::string& bytes) {
         for (const auto& [member, text] : members)
             if (memberNameMatches(name, member, true)) {
-                bytes = text.substr(0, text.find('\0'));
+                bytes = text;
                 return 0;
             }
         return 11;

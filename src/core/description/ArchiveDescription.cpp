@@ -18,7 +18,7 @@ LookupResult lookUpDescriptionInReader(const LookupRequest& request, const Archi
         const std::size_t i = attempt++;
         if (!r.ok() || i != found.index)
             return 1;
-        // The text as the print callback would have gathered it: up to the first zero byte.
+        // The text as the print callback would have gathered it, zero bytes included.
         PrintCapture capture(kDescriptionBound);
         capture.add(found.bytes.data(), found.bytes.size());
         bytes = capture.text();
