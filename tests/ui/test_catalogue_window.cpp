@@ -58,8 +58,8 @@ private slots:
         QVERIFY(m.FormCreate());
         QCOMPARE(m.Cataloguefolder1->text(), QStringLiteral("C&atalogue folder..."));
         const QList<QAction*> options = m.Options1->actions();
-        const qsizetype at = options.indexOf(m.Cataloguefolder1); // in a group of its own
-        QVERIFY(at > 0 && options[at - 1]->isSeparator());
+        const qsizetype at = options.indexOf(m.Cataloguefolder1); // key "15": after the language
+        QVERIFY(at > 0 && options[at - 1] == m.Changelanguage1);
         m.LFile->setDirectory(QStringLiteral("drives"));
         emit m.Options1->aboutToShow();
         QVERIFY(!m.Cataloguefolder1->isEnabled());
