@@ -16,12 +16,10 @@
 #include "central_dir.h"
 #include "libzip_loader.h"
 #include "member_decode.h"
+#include "member_place.h"
 #include "unzip_internal.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,190 +29,7 @@ namespace korvel::engine {
 
 namespace {
 
-struct Target {
-    std::vector<std::string> dirs; // folders below the destination
-    std::string leaf;              // file name; empty for a folder member
-};
-
-enum class NameCheck { Ok, Unsafe, Nothing };
-
-NameCheck targetFor(std::string name, bool withPaths, bool spaceToUnderscore, Target& t) {
-    std::replace(name.begin(), name.end(), '\\', '/');
-    const bool isDir = !name.empty() && name.back() == '/';
-    std::vector<std::string> parts;
-    size_t start = 0;
-    bool unsafe = !name.empty() && name.front() == '/';
-    while (start <= name.size()) {
-        size_t end = name.find('/', start);
-        if (end == std::string::npos)
-            end = name.size();
-        std::string c = name.substr(start, end - start);
-        start = end + 1;
-        if (c.empty() || c == ".")
-            continue;
-        if (c == "..") {
-            unsafe = true;
-            continue;
-        }
-        if (spaceToUnderscore)
-            std::replace(c.begin(), c.end(), ' ', '_');
-        parts.push_back(std::move(c));
-    }
-    if (!withPaths) {
-        if (isDir || parts.empty())
-            return NameCheck::Nothing;
-        t.leaf = parts.back();
-        return NameCheck::Ok;
-    }
-    if (unsafe)
-        return NameCheck::Unsafe;
-    if (parts.empty())
-        return NameCheck::Nothing;
-    if (isDir) {
-        t.dirs = std::move(parts);
-    } else {
-        t.leaf = parts.back();
-        parts.pop_back();
-        t.dirs = std::move(parts);
-    }
-    return NameCheck::Ok;
-}
-
-std::vector<std::string> splitPath(const std::string& p) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start <= p.size()) {
-        size_t end = p.find('/', start);
-        if (end == std::string::npos)
-            end = p.size();
-        out.push_back(p.substr(start, end - start));
-        start = end + 1;
-    }
-    return out;
-}
-
-// Whether `target`, read from the folder `linkDirs` below the destination `root`, stays inside
-// it when resolved the way the system will: through every link found on disk on the way (an
-// absolute link, or one that climbs above the destination, counts as leaving).
-bool resolvesInside(int root, const std::vector<std::string>& linkDirs, const std::string& target) {
-    if (target.empty() || target.front() == '/')
-        return false;
-    std::vector<std::string> at = linkDirs;
-    std::vector<std::string> todo = splitPath(target);
-    std::reverse(todo.begin(), todo.end()); // a stack: the next component last
-    int expansions = 0;
-    while (!todo.empty()) {
-        std::string c = std::move(todo.back());
-        todo.pop_back();
-        if (c.empty() || c == ".")
-            continue;
-        if (c == "..") {
-            if (at.empty())
-                return false;
-            at.pop_back();
-            continue;
-        }
-        at.push_back(c);
-        std::string rel;
-        for (const auto& d : at)
-            rel += (rel.empty() ? "" : "/") + d;
-        struct stat st;
-        if (::fstatat(root, rel.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
-            continue; // a folder, a file, or nothing yet
-        if (++expansions > 40)
-            return false;
-        char buf[4096];
-        const ssize_t n = ::readlinkat(root, rel.c_str(), buf, sizeof buf);
-        if (n <= 0 || static_cast<size_t>(n) >= sizeof buf || buf[0] == '/')
-            return false;
-        at.pop_back();
-        std::vector<std::string> more = splitPath(std::string(buf, static_cast<size_t>(n)));
-        todo.insert(todo.end(), more.rbegin(), more.rend());
-    }
-    return true;
-}
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
-    Fd& operator=(Fd&& o) noexcept {
-        std::swap(fd_, o.fd_);
-        return *this;
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// Creates the destination folder and its parents when missing (following the user's links).
-bool makeDestination(const std::string& dir) {
-    std::string path;
-    size_t start = 0;
-    if (!dir.empty() && dir.front() == '/')
-        path = "/";
-    while (start <= dir.size()) {
-        size_t end = dir.find('/', start);
-        if (end == std::string::npos)
-            end = dir.size();
-        std::string c = dir.substr(start, end - start);
-        start = end + 1;
-        if (c.empty())
-            continue;
-        if (!path.empty() && path.back() != '/')
-            path += '/';
-        path += c;
-        if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st;
-    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Opens the folder chain below root, creating missing folders; never follows a link.
-// Returns -1 with `unsafe` set when a component is a link or not a folder.
-Fd openChain(int root, const std::vector<std::string>& dirs, bool& unsafe) {
-    unsafe = false;
-    Fd cur(::dup(root));
-    for (const auto& d : dirs) {
-        if (::mkdirat(cur.get(), d.c_str(), 0777) != 0 && errno != EEXIST)
-            return Fd();
-        int next = ::openat(cur.get(), d.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0) {
-            if (errno == ELOOP || errno == ENOTDIR)
-                unsafe = true;
-            return Fd();
-        }
-        cur = Fd(next);
-    }
-    return cur;
-}
-
-std::string tempName() {
-    static std::atomic<unsigned> counter{0};
-    char buf[64];
-    std::snprintf(buf, sizeof buf, ".kvx%ld.%u.tmp", static_cast<long>(::getpid()), counter++);
-    return buf;
-}
-
-bool writeAll(int fd, const char* p, size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
+using posix::Fd;
 
 // Where a member's bytes go: a file being written, a link target being gathered, or nowhere
 // (testing).
@@ -229,7 +44,7 @@ struct Sink {
             if (keep->size() > 4096)
                 return !(tooLong = true);
         }
-        if (fd >= 0 && !writeAll(fd, p, n))
+        if (fd >= 0 && !posix::writeFull(fd, p, n))
             return !(failed = true);
         return true;
     }
@@ -390,7 +205,7 @@ struct Extractor {
     // Whether every link made so far still resolves inside the destination.
     bool linksStayInside() const {
         return std::all_of(links.begin(), links.end(),
-                           [&](const Made& m) { return resolvesInside(root, m.dirs, m.target); });
+                           [&](const Made& m) { return linkStaysInside(root, m.dirs, m.target); });
     }
 
     // The file mode: the Unix permissions the member carries, else read-only when its DOS
@@ -407,11 +222,12 @@ struct Extractor {
         const std::string& name = e.name;
         if (!rq.selected(name))
             return;
-        Target t;
-        NameCheck check = targetFor(name, d.ndflag != 0, d.SpaceToUnderscore != 0, t);
-        if (check == NameCheck::Nothing)
+        MemberPlace t;
+        const bool isFolder = !name.empty() && (name.back() == '/' || name.back() == '\\');
+        const PlaceCheck check = placeFor(name, isFolder, d.ndflag != 0, d.SpaceToUnderscore != 0, t);
+        if (check == PlaceCheck::Nothing)
             return;
-        if (check == NameCheck::Unsafe) {
+        if (check == PlaceCheck::Unsafe) {
             result = worse(result, PK_WARN);
             note("warning: skipped member outside the destination: ", name);
             return;
@@ -434,8 +250,8 @@ struct Extractor {
         }
 
         bool unsafe = false;
-        Fd dir = openChain(root, t.dirs, unsafe);
-        if (dir.get() < 0) {
+        Fd dir = openFolders(root, t.dirs, true, unsafe);
+        if (!dir.valid()) {
             result = worse(result, unsafe ? PK_WARN : PK_DISK);
             note(unsafe ? "warning: skipped member behind a link: " : "  error: cannot create folder for ",
                  name);
@@ -459,71 +275,72 @@ struct Extractor {
         } else if (d.ExtractOnlyNewer) {
             return; // only files already on disk are brought up to date
         }
+        if (isLink)
+            writeLink(e, dir.get(), t);
+        else
+            writeFile(e, dir.get(), t.leaf, when);
+    }
 
-        const std::string tmp = tempName();
-        bool ok = false;
-        if (isLink) {
-            std::string target;
-            Sink sink;
-            sink.keep = &target;
-            ok = read(e, sink);
-            std::vector<std::string> linkDirs = t.dirs;
-            if (ok && !resolvesInside(root, linkDirs, target)) {
-                ok = false;
-                result = worse(result, PK_WARN);
-                note("warning: skipped link pointing outside the destination: ", name);
-            }
-            if (ok && ::symlinkat(target.c_str(), dir.get(), tmp.c_str()) != 0) {
-                ok = false;
-                result = worse(result, PK_DISK);
-            }
-            if (ok) {
-                // In place, then every link made so far looked at again: a new link may change
-                // where an earlier one leads. One that would leave goes again.
-                if (::renameat(dir.get(), tmp.c_str(), dir.get(), t.leaf.c_str()) != 0) {
-                    ::unlinkat(dir.get(), tmp.c_str(), 0);
-                    result = worse(result, PK_DISK);
-                    return;
-                }
-                links.push_back({t.dirs, t.leaf, target});
-                if (!linksStayInside()) {
-                    ::unlinkat(dir.get(), t.leaf.c_str(), 0);
-                    links.pop_back();
-                    result = worse(result, PK_WARN);
-                    note("warning: skipped link pointing outside the destination: ", name);
-                    return;
-                }
-                note(" extracting: ", name);
-                return;
-            }
-        } else {
-            Fd out(
-                ::openat(dir.get(), tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-            if (out.get() < 0) {
-                result = worse(result, PK_DISK);
-                note("  error: cannot create ", name);
-            } else {
-                Sink sink;
-                sink.fd = out.get();
-                ok = read(e, sink);
-                if (ok) {
-                    ::fchmod(out.get(), fileMode(e));
-                    struct timespec ts[2];
-                    ts[0].tv_sec = ts[1].tv_sec = when;
-                    ts[0].tv_nsec = ts[1].tv_nsec = 0;
-                    ::futimens(out.get(), ts);
-                }
-            }
-        }
-        if (ok && ::renameat(dir.get(), tmp.c_str(), dir.get(), t.leaf.c_str()) != 0) {
-            ok = false;
-            result = worse(result, PK_DISK);
-        }
-        if (!ok) {
-            ::unlinkat(dir.get(), tmp.c_str(), 0);
+    // A link member: made under a temporary name when its target stays inside the destination,
+    // put in place, then every link made so far looked at again: a new link may change where an
+    // earlier one leads. One that would leave goes again.
+    void writeLink(const CdEntry& e, int dir, const MemberPlace& t) {
+        std::string target;
+        Sink sink;
+        sink.keep = &target;
+        if (!read(e, sink))
+            return;
+        if (!linkStaysInside(root, t.dirs, target)) {
+            result = worse(result, PK_WARN);
+            note("warning: skipped link pointing outside the destination: ", e.name);
             return;
         }
-        note(e.method == 0 ? " extracting: " : "  inflating: ", name);
+        const std::string tmp = temporaryName();
+        if (!putInPlace(dir, tmp, t.leaf, ::symlinkat(target.c_str(), dir, tmp.c_str()) == 0)) {
+            result = worse(result, PK_DISK);
+            return;
+        }
+        links.push_back({t.dirs, t.leaf, target});
+        if (!linksStayInside()) {
+            ::unlinkat(dir, t.leaf.c_str(), 0);
+            links.pop_back();
+            result = worse(result, PK_WARN);
+            note("warning: skipped link pointing outside the destination: ", e.name);
+            return;
+        }
+        note(" extracting: ", e.name);
+    }
+
+    // A file member: written to a temporary name beside `leaf` and renamed over it once complete.
+    void writeFile(const CdEntry& e, int dir, const std::string& leaf, time_t when) {
+        const std::string tmp = temporaryName();
+        Fd out(::openat(dir, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!out.valid()) {
+            result = worse(result, PK_DISK);
+            note("  error: cannot create ", e.name);
+            return;
+        }
+        Sink sink;
+        sink.fd = out.get();
+        bool ok = read(e, sink);
+        if (ok) {
+            ::fchmod(out.get(), fileMode(e));
+            struct timespec ts[2];
+            ts[0].tv_sec = ts[1].tv_sec = when;
+            ts[0].tv_nsec = ts[1].tv_nsec = 0;
+            ::futimens(out.get(), ts);
+        }
+        if (!out.close() && ok) { // the last word of a failed write may come only now
+            ok = false;
+            result = worse(result, PK_DISK);
+            note("  error: cannot write ", e.name);
+        }
+        if (!putInPlace(dir, tmp, leaf, ok)) {
+            if (ok)
+                result = worse(result, PK_DISK);
+            return;
+        }
+        note(e.method == 0 ? " extracting: " : "  inflating: ", e.name);
     }
 };
 
@@ -535,7 +352,7 @@ int runExtraction(CentralDirectory& cd, UnzipRequest& rq) {
     Fd root;
     if (!d.ntflag) {
         std::string dest = (d.lpszExtractDir && *d.lpszExtractDir) ? d.lpszExtractDir : ".";
-        if (!makeDestination(dest))
+        if (!makeFolders(dest))
             return PK_DISK;
         root = Fd(::open(dest.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (root.get() < 0)

@@ -1,14 +1,14 @@
 #pragma once
-// Writes archive members below one destination folder, whatever the archive says.
-//
-// A member's name is split into folder components; absolute names and ".." refuse the member
-// when folders are kept (without folders only the bare file name is used). Folders are opened
-// one by one without following links, so neither a link in the archive nor one already on disk
-// leads a write elsewhere. A symbolic link is made only when its target, resolved from the
-// link's folder through the links already in the destination, stays inside; a hard link only
-// to a regular file inside. Every file and link is made under a temporary name beside its place
-// and renamed over it once complete, so a damaged member never replaces the file that was there.
-// The bytes written by one extraction are bounded.
+// Writes archive members below one destination folder, whatever the archive says, by the rules
+// the unzip engine follows too (member_place.h): a name that would leave the destination is
+// refused, folders are opened without following links, a symbolic link is made only when it
+// resolves inside through the links already there, a hard link only to a regular file inside,
+// and every file and link is made under a temporary name and renamed into place once complete,
+// so a damaged member never replaces the file that was there. The bytes written by one
+// extraction are bounded.
+
+#include "member_place.h"
+#include "posix_io.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +45,6 @@ public:
     using ReadData = std::function<std::ptrdiff_t(char* buf, std::size_t capacity)>;
 
     explicit SafeExtractor(Options options) : options_(options) {}
-    ~SafeExtractor();
     SafeExtractor(const SafeExtractor&) = delete;
     SafeExtractor& operator=(const SafeExtractor&) = delete;
 
@@ -64,19 +63,17 @@ public:
     bool linkStaysInside(const std::vector<std::string>& linkDirs, std::string_view target) const;
 
 private:
-    struct Place {
-        std::vector<std::string> dirs;
-        std::string leaf; // empty for a folder
-    };
-    enum class Naming { Ok, Unsafe, Nothing };
-    Naming placeFor(std::string_view name, bool isFolder, Place& p) const;
-    int openFolders(const std::vector<std::string>& dirs, bool create, bool& unsafe) const;
+    using MemberPlace = engine::MemberPlace;
+    // Where member `name` goes: Written when it has a place.
+    Outcome place(std::string_view name, bool isFolder, MemberPlace& p) const;
+    // Opens (and makes) the member's folder: Written when `dir` holds it.
+    Outcome openFolder(const MemberPlace& p, posix::Fd& dir) const;
     // Checks what is at the place: Written means "go ahead".
     Outcome mayWrite(int dir, const std::string& leaf, std::int64_t mtime) const;
     Outcome finish(int dir, const std::string& tmp, const std::string& leaf, bool ok, Outcome failure);
 
     Options options_;
-    int root_ = -1;
+    posix::Fd root_;
     std::uint64_t written_ = 0;
 };
 
