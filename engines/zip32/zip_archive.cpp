@@ -61,6 +61,16 @@ private:
     int deleteEntries(zip_t* za, const std::vector<std::string>& names);
     bool isNewer(zip_t* za, zip_uint64_t idx, const struct stat& st) const;
 
+    // The steps of run().
+    int deleteNamed(const std::string& archive, const std::vector<std::string>& names);
+    bool fastPathFits() const;
+    int addFast(const std::string& archive);
+    zip_t* openForAdding(const std::string& archive, int& result);
+    enum class Added { Yes, Skipped, Failed, Cancelled };
+    Added addItem(zip_t* za, zip_int64_t original, const Item& it);
+    time_t latestMemberTime(zip_t* za) const;
+    void removeMoved(const std::vector<const Item*>& added) const;
+
     ZPOPT o_;
     ZIPUSERFUNCTIONS cb_;
     struct stat archiveSt_ {};
@@ -296,170 +306,205 @@ int closeError(zip_t* za) {
     }
 }
 
+// Deletes the members matching `names`; the archive is written anew without them.
+int Job::deleteNamed(const std::string& archive, const std::vector<std::string>& names) {
+    int err = 0;
+    zip_t* za = zip_open(archive.c_str(), 0, &err);
+    if (!za)
+        return err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? ZE_NAME : ZE_FORM;
+    if (deleteEntries(za, names) == 0) {
+        zip_discard(za);
+        return ZE_NONE;
+    }
+    if (zip_close(za) != 0)
+        return closeError(za);
+    return result_;
+}
+
+// Adding plain files to an existing archive (the description save): copied raw, without
+// libzip, when the archive is one the fast path fully understands.
+bool Job::fastPathFits() const {
+    return o_.fGrow && o_.fJunkDir && !o_.fMove && !o_.fUpdate && !o_.fFreshen && !o_.fLatestTime &&
+           archiveExists_ && !items_.empty() &&
+           std::none_of(items_.begin(), items_.end(), [](const Item& i) { return i.dir; });
+}
+
+// The raw copy: its result, or kFastPathDeclined when libzip has to do the work.
+int Job::addFast(const std::string& archive) {
+    std::vector<FastItem> fast;
+    for (const auto& it : items_)
+        fast.push_back({it.path, it.member, it.st});
+    bool cancelled = false;
+    const int r = fastAddChecked(archive, fast, cancelled);
+    if (cancelled)
+        return ZE_ABORT;
+    if (r == kFastPathDeclined)
+        return r;
+    if (r != ZE_OK) {
+        say("zip error: the archive was not changed");
+        return r;
+    }
+    for (const auto& it : items_)
+        say("  adding: " + it.member);
+    return result_;
+}
+
+// Without "grow" a new archive replaces the old one; updating and freshening always work on the
+// archive as it is. Null with `result` set when it cannot be opened.
+zip_t* Job::openForAdding(const std::string& archive, int& result) {
+    const bool keepOld = o_.fGrow || o_.fUpdate || o_.fFreshen;
+    int err = 0;
+    zip_t* za = zip_open(archive.c_str(), ZIP_CREATE | (keepOld ? 0 : ZIP_TRUNCATE), &err);
+    if (!za) {
+        say("zip error: cannot open archive " + archive);
+        result = err == ZIP_ER_MEMORY                          ? ZE_MEM
+                 : (err == ZIP_ER_OPEN || err == ZIP_ER_NOENT) ? ZE_TEMP
+                                                               : ZE_FORM;
+    }
+    return za;
+}
+
+// Adds one item to the open archive under the options in force. A file replaces every member of
+// its name without regard to case (FILE_ID.DIZ for file_id.diz, as on the systems such archives
+// come from) and keeps the stored name of the first; a folder is matched by its exact name.
+// `original` is the number of members the archive had when opened.
+Job::Added Job::addItem(zip_t* za, zip_int64_t original, const Item& it) {
+    std::vector<zip_uint64_t> same;
+    if (!it.dir)
+        same = sameNamed(za, original, it.member);
+    const zip_int64_t existing = it.dir         ? zip_name_locate(za, it.member.c_str(), ZIP_FL_ENC_GUESS)
+                                 : same.empty() ? -1
+                                                : static_cast<zip_int64_t>(same.front());
+    if (o_.fFreshen && existing < 0)
+        return Added::Skipped;
+    if ((o_.fUpdate || o_.fFreshen) && existing >= 0 &&
+        !isNewer(za, static_cast<zip_uint64_t>(existing), it.st))
+        return Added::Skipped;
+    if (it.dir && existing >= 0)
+        return Added::Skipped;
+    if (!serviced_ && cb_.ServiceApplication &&
+        cb_.ServiceApplication(it.member.c_str(), static_cast<unsigned long>(it.dir ? 0 : it.st.st_size)) !=
+            0)
+        return Added::Cancelled;
+    const int level = o_.fLevel - '0';
+    zip_int64_t idx;
+    if (it.dir) {
+        std::string d = it.member.substr(0, it.member.size() - 1);
+        idx = zip_dir_add(za, d.c_str(), ZIP_FL_ENC_GUESS);
+    } else {
+        zip_error_t ze;
+        zip_error_init(&ze);
+        zip_source_t* src = zip_source_file_create(it.path.c_str(), 0, 0, &ze);
+        zip_error_fini(&ze);
+        if (!src) {
+            say("zip warning: could not open for reading: " + it.path);
+            result_ = worseZip(result_, ZE_OPEN);
+            return Added::Skipped;
+        }
+        if (existing >= 0) {
+            idx = zip_file_replace(za, static_cast<zip_uint64_t>(existing), src, 0) == 0 ? existing : -1;
+            if (idx >= 0)
+                zip_file_extra_field_delete(za, static_cast<zip_uint64_t>(idx), ZIP_EXTRA_FIELD_ALL,
+                                            ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+            for (size_t k = 1; idx >= 0 && k < same.size(); ++k)
+                zip_delete(za, same[k]);
+        } else {
+            idx = zip_file_add(za, it.member.c_str(), src, ZIP_FL_ENC_GUESS);
+        }
+        if (idx < 0) {
+            zip_source_free(src);
+        } else if (zip_set_file_compression(za, static_cast<zip_uint64_t>(idx),
+                                            level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                            static_cast<zip_uint32_t>(level)) != 0) {
+            idx = -1;
+        }
+    }
+    if (idx < 0)
+        return Added::Failed;
+    setUnixAttributes(za, static_cast<zip_uint64_t>(idx), it, !o_.fExtra);
+    say("  adding: " + it.member);
+    return Added::Yes;
+}
+
+// The newest member time in the archive (for "latest time").
+time_t Job::latestMemberTime(zip_t* za) const {
+    time_t latest = 0;
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t zs;
+        if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &zs) == 0)
+            latest = std::max(latest, memberTime(za, static_cast<zip_uint64_t>(i), zs).when);
+    }
+    return latest;
+}
+
+// For "move": removes the files added, then the folders added, deepest first; a folder that
+// still holds something stays.
+void Job::removeMoved(const std::vector<const Item*>& added) const {
+    std::vector<std::string> dirs;
+    for (const Item* it : added) {
+        if (it->dir)
+            dirs.push_back(it->path);
+        else
+            ::unlink(it->path.c_str());
+    }
+    std::sort(dirs.begin(), dirs.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
+    for (const auto& d : dirs)
+        ::rmdir(d.c_str());
+}
+
 int Job::run(const std::string& archive, const std::vector<std::string>& names) {
     archiveExists_ = ::stat(archive.c_str(), &archiveSt_) == 0;
-
-    int err = 0;
-    zip_t* za = nullptr;
-    if (o_.fDeleteEntries) {
-        za = zip_open(archive.c_str(), 0, &err);
-        if (!za)
-            return err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? ZE_NAME : ZE_FORM;
-        int n = deleteEntries(za, names);
-        if (n == 0) {
-            zip_discard(za);
-            return ZE_NONE;
-        }
-        if (zip_close(za) != 0)
-            return closeError(za);
-        return result_;
-    }
+    if (o_.fDeleteEntries)
+        return deleteNamed(archive, names);
 
     for (const auto& n : names)
         addName(n);
-
-    // Adding plain files to an existing archive (the description save): copied raw, without
-    // libzip, when the archive is one the fast path fully understands.
-    if (o_.fGrow && o_.fJunkDir && !o_.fMove && !o_.fUpdate && !o_.fFreshen && !o_.fLatestTime &&
-        archiveExists_ && !items_.empty() &&
-        std::none_of(items_.begin(), items_.end(), [](const Item& i) { return i.dir; })) {
-        std::vector<FastItem> fast;
-        for (const auto& it : items_)
-            fast.push_back({it.path, it.member, it.st});
-        bool cancelled = false;
-        int r = kFastPathDeclined;
-        r = fastAddChecked(archive, fast, cancelled);
-        if (cancelled)
-            return ZE_ABORT;
-        if (r != kFastPathDeclined) {
-            if (r != ZE_OK) {
-                say("zip error: the archive was not changed");
-                return r;
-            }
-            for (const auto& it : items_)
-                say("  adding: " + it.member);
-            return result_;
-        }
+    if (fastPathFits()) {
+        if (const int r = addFast(archive); r != kFastPathDeclined)
+            return r;
     }
 
-    // Without "grow" a new archive replaces the old one; updating and freshening always work
-    // on the archive as it is.
-    const bool keepOld = o_.fGrow || o_.fUpdate || o_.fFreshen;
-    za = zip_open(archive.c_str(), ZIP_CREATE | (keepOld ? 0 : ZIP_TRUNCATE), &err);
-    if (!za) {
-        say("zip error: cannot open archive " + archive);
-        return err == ZIP_ER_MEMORY                          ? ZE_MEM
-               : (err == ZIP_ER_OPEN || err == ZIP_ER_NOENT) ? ZE_TEMP
-                                                             : ZE_FORM;
-    }
-
-    const int level = o_.fLevel - '0';
+    int result = ZE_OK;
+    zip_t* za = openForAdding(archive, result);
+    if (!za)
+        return result;
     const zip_int64_t original = zip_get_num_entries(za, 0);
     std::vector<const Item*> added;
     for (const auto& it : items_) {
-        // A file replaces every member of its name without regard to case (FILE_ID.DIZ for
-        // file_id.diz, as on the systems such archives come from) and keeps the stored name of
-        // the first; a folder is matched by its exact name.
-        std::vector<zip_uint64_t> same;
-        if (!it.dir)
-            same = sameNamed(za, original, it.member);
-        zip_int64_t existing = it.dir         ? zip_name_locate(za, it.member.c_str(), ZIP_FL_ENC_GUESS)
-                               : same.empty() ? -1
-                                              : static_cast<zip_int64_t>(same.front());
-        if (o_.fFreshen && existing < 0)
-            continue;
-        if ((o_.fUpdate || o_.fFreshen) && existing >= 0 &&
-            !isNewer(za, static_cast<zip_uint64_t>(existing), it.st))
-            continue;
-        if (it.dir && existing >= 0)
-            continue;
-        if (!serviced_ && cb_.ServiceApplication &&
-            cb_.ServiceApplication(it.member.c_str(),
-                                   static_cast<unsigned long>(it.dir ? 0 : it.st.st_size)) != 0) {
+        switch (addItem(za, original, it)) {
+        case Added::Yes:
+            added.push_back(&it);
+            break;
+        case Added::Skipped:
+            break;
+        case Added::Cancelled:
             zip_discard(za);
             return ZE_ABORT;
-        }
-        zip_int64_t idx;
-        if (it.dir) {
-            std::string d = it.member.substr(0, it.member.size() - 1);
-            idx = zip_dir_add(za, d.c_str(), ZIP_FL_ENC_GUESS);
-        } else {
-            zip_error_t ze;
-            zip_error_init(&ze);
-            zip_source_t* src = zip_source_file_create(it.path.c_str(), 0, 0, &ze);
-            zip_error_fini(&ze);
-            if (!src) {
-                say("zip warning: could not open for reading: " + it.path);
-                result_ = worseZip(result_, ZE_OPEN);
-                continue;
-            }
-            if (existing >= 0) {
-                idx = zip_file_replace(za, static_cast<zip_uint64_t>(existing), src, 0) == 0 ? existing : -1;
-                if (idx >= 0)
-                    zip_file_extra_field_delete(za, static_cast<zip_uint64_t>(idx), ZIP_EXTRA_FIELD_ALL,
-                                                ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
-                for (size_t k = 1; idx >= 0 && k < same.size(); ++k)
-                    zip_delete(za, same[k]);
-            } else {
-                idx = zip_file_add(za, it.member.c_str(), src, ZIP_FL_ENC_GUESS);
-            }
-            if (idx < 0) {
-                zip_source_free(src);
-            } else if (zip_set_file_compression(za, static_cast<zip_uint64_t>(idx),
-                                                level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                                                static_cast<zip_uint32_t>(level)) != 0) {
-                idx = -1;
-            }
-        }
-        if (idx < 0) {
+        case Added::Failed:
             zip_discard(za);
             return ZE_MEM;
         }
-        setUnixAttributes(za, static_cast<zip_uint64_t>(idx), it, !o_.fExtra);
-        say("  adding: " + it.member);
-        added.push_back(&it);
     }
-
     if (added.empty()) {
         // Nothing changes: the archive is left alone (an empty "new" archive would delete it).
         zip_discard(za);
         return ZE_NONE;
     }
 
-    time_t latest = 0;
-    if (o_.fLatestTime) {
-        const zip_int64_t count = zip_get_num_entries(za, 0);
-        for (zip_int64_t i = 0; i < count; ++i) {
-            zip_stat_t zs;
-            if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &zs) == 0)
-                latest = std::max(latest, memberTime(za, static_cast<zip_uint64_t>(i), zs).when);
-        }
-    }
-
+    const time_t latest = o_.fLatestTime ? latestMemberTime(za) : 0;
     if (zip_close(za) != 0) {
         say("zip error: the archive was not changed");
         return closeError(za);
     }
-
     if (o_.fLatestTime && latest > 0) {
         struct utimbuf ut {
             latest, latest
         };
         ::utime(archive.c_str(), &ut);
     }
-    if (o_.fMove) {
-        std::vector<std::string> dirs;
-        for (const Item* it : added) {
-            if (it->dir)
-                dirs.push_back(it->path);
-            else
-                ::unlink(it->path.c_str());
-        }
-        // Deepest folders first; a folder that still holds something stays.
-        std::sort(dirs.begin(), dirs.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
-        for (const auto& d : dirs)
-            ::rmdir(d.c_str());
-    }
+    if (o_.fMove)
+        removeMoved(added);
     return result_;
 }
 
