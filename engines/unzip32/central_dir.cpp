@@ -1,6 +1,7 @@
 #include "central_dir.h"
 
 #include "le_bytes.h"
+#include "posix_io.h"
 
 #include <zlib.h>
 
@@ -99,12 +100,11 @@ CentralDirectory::~CentralDirectory() {
 }
 
 bool CentralDirectory::open(const char* path) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const posix::Fd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
         return false;
     struct stat st;
-    const bool ok = ::fstat(fd, &st) == 0 && map(fd, st);
-    ::close(fd);
+    const bool ok = ::fstat(fd.get(), &st) == 0 && map(fd.get(), st);
     return ok && parse();
 }
 

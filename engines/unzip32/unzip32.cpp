@@ -3,6 +3,7 @@
 #include "central_dir.h"
 #include "dir_cache.h"
 #include "member_decode.h"
+#include "posix_io.h"
 #include "unzip_internal.h"
 #include "wildmatch.h"
 
@@ -213,12 +214,11 @@ int runRequest(const char* path, UnzipRequest& rq) {
         comment = cd.comment();
         result = rq.dcl->nvflag ? fastListing(cd, rq) : runExtraction(cd, rq);
     } else {
-        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
+        const posix::Fd fd(::open(path, O_RDONLY | O_CLOEXEC));
+        if (!fd.valid())
             return PK_NOZIP;
         struct stat st;
-        const bool mapped = ::fstat(fd, &st) == 0 && cd.map(fd, st);
-        ::close(fd);
+        const bool mapped = ::fstat(fd.get(), &st) == 0 && cd.map(fd.get(), st);
         if (!mapped)
             return PK_NOZIP;
         bool firstAsk = false;
