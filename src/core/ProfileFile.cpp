@@ -1,14 +1,16 @@
 #include "core/ProfileFile.h"
 
-#include <cstdio>
-#include <filesystem>
+#include "posix_io.h"
+
 #include <fstream>
 #include <sstream>
 
 namespace korvel {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && isBlank(s.front()))
@@ -106,7 +108,8 @@ std::optional<std::string> ProfileFile::value(std::string_view section, std::str
     return std::nullopt;
 }
 
-std::string ProfileFile::value(std::string_view section, std::string_view key, std::string_view fallback) const {
+std::string ProfileFile::value(std::string_view section, std::string_view key,
+                               std::string_view fallback) const {
     auto v = value(section, key);
     return v ? *v : std::string(fallback);
 }
@@ -150,26 +153,7 @@ std::string ProfileFile::contents() const {
 }
 
 bool ProfileFile::save(const std::string& path) const {
-    std::string tmp = path + ".new";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out << contents();
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(tmp, path, ec);
-    if (ec) {
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+    return posix::replaceFile(path, contents(), posix::keptMode(path));
 }
 
 } // namespace korvel

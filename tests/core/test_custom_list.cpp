@@ -1,9 +1,12 @@
 #include "core/description/CustomList.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace korvel;
@@ -79,6 +82,41 @@ TEST_F(CustomListFile, WriteFailuresAreReported) {
         EXPECT_FALSE(writeCustomList(bad.string(), {"a"}, &error));
         EXPECT_FALSE(error.empty());
     }
+}
+
+// A save replaces the list whole: one that fails part way (here the disk takes only a few
+// bytes) leaves the old list and no temporary; one that succeeds keeps the file's permissions
+// and, for a linked list, the link.
+TEST_F(CustomListFile, SavingReplacesTheListWholeAndKeepsWhatTheFileWas) {
+    const auto path = customListPath(dir.string());
+    const Names old{"file_id.diz", "readme.nfo"};
+    ASSERT_TRUE(writeCustomList(path, old, nullptr));
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit rl {
+            8, 8
+        };
+        ::setrlimit(RLIMIT_FSIZE, &rl);
+        ::_exit(writeCustomList(path, {"a-longer-name.txt", "another.nfo"}, nullptr) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the cut-short save was reported done";
+    EXPECT_EQ(readCustomList(path).names, old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
+        << "a temporary was left";
+
+    fs::rename(path, dir / "lists.txt");
+    fs::create_symlink("lists.txt", path);
+    fs::permissions(dir / "lists.txt", fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::replace);
+    ASSERT_TRUE(writeCustomList(path, {"new.nfo"}, nullptr));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(readCustomList((dir / "lists.txt").string()).names, Names{"new.nfo"});
+    EXPECT_EQ(fs::status(dir / "lists.txt").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(CustomListFile, AnUnreadableFileIsAnErrorNotAMissingFile) {

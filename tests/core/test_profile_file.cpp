@@ -60,5 +60,14 @@ TEST(ProfileFile, SaveAndLoadRoundTrip) {
     EXPECT_EQ(ProfileFile::load(path).value("International", "Language").value(), "deutsch.kvl");
     EXPECT_FALSE(ProfileFile::load((dir / "missing.ini").string()).value("International", "Language"));
     EXPECT_FALSE(p.save((dir / "no" / "such" / "dir.ini").string()));
+    // Saving again keeps the permissions the user gave the file, and leaves nothing beside it.
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::replace);
+    ASSERT_TRUE(p.save(path));
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              1);
     std::filesystem::remove_all(dir);
 }

@@ -1,7 +1,8 @@
 #include "core/audio/ByteSource.h"
 
+#include "posix_io.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -23,47 +24,29 @@ std::int64_t MemorySource::ReadAt(std::int64_t offset, std::span<std::uint8_t> b
     return n;
 }
 
-FileSource::~FileSource() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+FileSource::~FileSource() = default;
 
 bool FileSource::Open(const std::string& fileName) {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
+    fd_.reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd_.valid())
         return false;
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
+    if (::fstat(fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        fd_.reset();
         return false;
     }
     size_ = st.st_size;
     return true;
 }
 
-static std::int64_t preadFull(int fd, std::int64_t offset, std::span<std::uint8_t> buffer) {
-    std::size_t got = 0;
-    while (got < buffer.size()) {
-        ssize_t n = ::pread(fd, buffer.data() + got, buffer.size() - got, static_cast<off_t>(offset + got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(got);
+static std::int64_t preadAt(int fd, std::int64_t offset, std::span<std::uint8_t> buffer) {
+    return posix::preadFull(fd, buffer.data(), buffer.size(), static_cast<std::uint64_t>(offset));
 }
 
 std::int64_t FileSource::ReadAt(std::int64_t offset, std::span<std::uint8_t> buffer) {
-    if (fd_ < 0 || offset < 0)
+    if (!fd_.valid() || offset < 0)
         return -1;
-    return preadFull(fd_, offset, buffer);
+    return preadAt(fd_.get(), offset, buffer);
 }
 
 bool MakeOwnerWritable(const std::string& fileName) {
@@ -73,20 +56,6 @@ bool MakeOwnerWritable(const std::string& fileName) {
     if (st.st_mode & S_IWUSR)
         return true;
     return ::chmod(fileName.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
-}
-
-static bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 bool ReplaceFileHead(const std::string& fileName, std::span<const std::uint8_t> head, std::int64_t skip) {
@@ -102,8 +71,8 @@ static bool copyRange(int in, int out, std::int64_t from, std::int64_t to,
     while (pos < to) {
         auto want = static_cast<std::size_t>(
             std::min<std::int64_t>(to - pos, static_cast<std::int64_t>(buffer.size())));
-        std::int64_t n = preadFull(in, pos, std::span<std::uint8_t>(buffer.data(), want));
-        if (n <= 0 || !writeAll(out, buffer.data(), static_cast<std::size_t>(n)))
+        std::int64_t n = preadAt(in, pos, std::span<std::uint8_t>(buffer.data(), want));
+        if (n <= 0 || !posix::writeFull(out, buffer.data(), static_cast<std::size_t>(n)))
             return false;
         pos += n;
     }
@@ -130,50 +99,28 @@ bool RewriteFile(const std::string& fileName, const std::vector<FilePiece>& piec
     if (!MakeOwnerWritable(path))
         return false;
 
-    int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    posix::Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid())
         return false;
-    std::string tempName = path + "~XXXXXX";
-    std::vector<char> tempBuf(tempName.begin(), tempName.end());
-    tempBuf.push_back('\0');
-    int out = ::mkstemp(tempBuf.data());
-    if (out < 0) {
-        ::close(in);
+    posix::AtomicReplace out(path);
+    if (!out.create((st.st_mode & 07777) | S_IWUSR))
         return false;
-    }
-    tempName = tempBuf.data();
-
-    bool ok = ::fchmod(out, (st.st_mode & 07777) | S_IWUSR) == 0;
-    if (ok && ::geteuid() == 0)
-        (void)!::fchown(out, st.st_uid, st.st_gid);
+    if (::geteuid() == 0)
+        (void)!::fchown(out.fd(), st.st_uid, st.st_gid);
     std::vector<std::uint8_t> buffer(1 << 20);
+    bool ok = true;
     for (const FilePiece& p : pieces) {
         if (!ok)
             break;
         if (p.IsNew)
-            ok = writeAll(out, p.Bytes.data(), p.Bytes.size());
+            ok = posix::writeFull(out.fd(), p.Bytes.data(), p.Bytes.size());
         else
-            ok = copyRange(in, out, p.From, p.To < 0 ? st.st_size : p.To, buffer);
+            ok = copyRange(in.get(), out.fd(), p.From, p.To < 0 ? st.st_size : p.To, buffer);
     }
     // The old file must not have changed size while it was copied.
     struct stat now {};
-    ok = ok && ::fstat(in, &now) == 0 && now.st_size == st.st_size;
-    ok = ok && ::fsync(out) == 0;
-    ok = ::close(out) == 0 && ok;
-    ::close(in);
-    ok = ok && ::rename(tempName.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tempName.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
-    std::string dir = path.substr(0, path.find_last_of('/') + 1);
-    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
+    ok = ok && ::fstat(in.get(), &now) == 0 && now.st_size == st.st_size;
+    return ok && out.commit();
 }
 
 } // namespace korvel

@@ -2,6 +2,8 @@
 // Where the tag and stream parsers read their bytes from: a file (read at positions, never as a
 // whole) or a block of memory. Reads never fail silently: a read returns how many bytes it got.
 
+#include "posix_io.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -41,7 +43,7 @@ public:
     std::int64_t ReadAt(std::int64_t offset, std::span<std::uint8_t> buffer) override;
 
 private:
-    int fd_ = -1;
+    posix::Fd fd_;
     std::int64_t size_ = 0;
 };
 

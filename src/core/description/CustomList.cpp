@@ -1,5 +1,7 @@
 #include "core/description/CustomList.h"
 
+#include "posix_io.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -69,22 +71,13 @@ CustomListRead readCustomList(const std::string& path) {
 }
 
 bool writeCustomList(const std::string& path, const std::vector<std::string>& names, std::string* error) {
-    const std::string contents = formatCustomList(names);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        if (error)
-            *error = std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
-    const int writeErrno = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        if (error)
-            *error = std::strerror(written ? errno : writeErrno);
-        return false;
-    }
-    return true;
+    // Replaced whole, so that a failed save (a full disk) leaves the list as it was.
+    const std::string target = posix::linkTarget(path); // a linked list stays linked
+    if (posix::replaceFile(target, formatCustomList(names), posix::keptMode(target)))
+        return true;
+    if (error)
+        *error = std::strerror(errno);
+    return false;
 }
 
 CustomNameCheck checkNewCustomName(const std::vector<std::string>& list, std::string_view name) {
