@@ -1,6 +1,7 @@
 #include "core/audio/ID3v1.h"
 
 #include "core/audio/TagText.h"
+#include "posix_io.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -346,17 +347,13 @@ TID3v1::Block TID3v1::BuildBlock() const {
     return b;
 }
 
-static int openForWriting(const std::string& fileName, off_t& size) {
+static posix::Fd openForWriting(const std::string& fileName, off_t& size) {
     if (!MakeOwnerWritable(fileName))
-        return -1;
-    int fd = ::open(fileName.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
+        return {};
+    posix::Fd fd(::open(fileName.c_str(), O_RDWR | O_CLOEXEC));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
     size = st.st_size;
     return fd;
 }
@@ -386,16 +383,14 @@ bool TID3v1::StripTag(const std::string& fileName) const {
                            {FilePiece::Old(0, at), FilePiece::Old(at + static_cast<std::int64_t>(BlockSize))},
                            size);
     off_t now = 0;
-    int fd = openForWriting(fileName, now);
-    if (fd < 0)
+    posix::Fd fd = openForWriting(fileName, now);
+    if (!fd.valid())
         return false;
     Block block{};
     bool ok = now == size &&
-              ::pread(fd, block.data(), block.size(), static_cast<off_t>(at)) ==
-                  static_cast<ssize_t>(block.size()) &&
-              std::memcmp(block.data(), "TAG", 3) == 0 && ::ftruncate(fd, static_cast<off_t>(at)) == 0;
-    ok = ::close(fd) == 0 && ok;
-    return ok;
+              posix::preadExact(fd.get(), block.data(), block.size(), static_cast<std::uint64_t>(at)) &&
+              std::memcmp(block.data(), "TAG", 3) == 0 && ::ftruncate(fd.get(), static_cast<off_t>(at)) == 0;
+    return fd.close() && ok;
 }
 
 bool TID3v1::WriteTag(const std::string& fileName) const {
@@ -407,20 +402,19 @@ bool TID3v1::WriteTag(const std::string& fileName) const {
     if (!locateBlock(fileName, at, size))
         return false;
     off_t now = 0;
-    int fd = openForWriting(fileName, now);
-    if (fd < 0)
+    posix::Fd fd = openForWriting(fileName, now);
+    if (!fd.valid())
         return false;
     bool ok = now == size;
     if (ok) {
         bool replace = at >= 0;
         off_t pos = replace ? static_cast<off_t>(at) : now;
-        ok = ::pwrite(fd, block.data(), block.size(), pos) == static_cast<ssize_t>(block.size());
+        ok = posix::pwriteFull(fd.get(), block.data(), block.size(), static_cast<std::uint64_t>(pos));
         if (!ok && !replace)
-            (void)!::ftruncate(fd, now);
-        ok = ok && ::fsync(fd) == 0;
+            (void)!::ftruncate(fd.get(), now);
+        ok = ok && ::fsync(fd.get()) == 0;
     }
-    ok = ::close(fd) == 0 && ok;
-    return ok;
+    return fd.close() && ok;
 }
 
 } // namespace korvel

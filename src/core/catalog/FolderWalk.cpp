@@ -2,6 +2,7 @@
 
 #include "core/archive/ArchiveReader.h"
 #include "core/catalog/ArchiveFormat.h"
+#include "posix_io.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,8 +40,8 @@ bool nameBefore(const std::string& a, const std::string& b) {
 
 std::string probeFormat(const std::string& path, const std::string& name, std::uint64_t size) {
     std::string byName = formatFromName(name);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    const posix::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid())
         return byName; // listed by its name; the source says why it cannot be read
     // Most formats show in their first bytes; tar and ISO images are looked into further only
     // when their name says so, to keep the walk to one small read per file.
@@ -49,15 +50,8 @@ std::string probeFormat(const std::string& path, const std::string& name, std::u
         want = kFormatProbeBytes;
     want = static_cast<std::size_t>(std::min<std::uint64_t>(want, size));
     std::string head(want, '\0');
-    std::size_t have = 0;
-    while (have < want) {
-        const ssize_t n = ::pread(fd, head.data() + have, want - have, static_cast<off_t>(have));
-        if (n <= 0)
-            break;
-        have += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    head.resize(have);
+    const ssize_t have = posix::preadFull(fd.get(), head.data(), want, 0);
+    head.resize(have > 0 ? static_cast<std::size_t>(have) : 0);
     std::string byContent = formatFromContent(head);
     // A compressed stream is an archive only when it holds one (a tar or cpio archive), as the
     // archive reader sees it: a lone .gz is no archive. One the name calls an archive but the

@@ -1,6 +1,7 @@
 #include "core/catalog/ZipDescriptionSource.h"
 
 #include "core/description/DescriptionText.h"
+#include "posix_io.h"
 
 #include <cerrno>
 #include <cstring>
@@ -53,16 +54,15 @@ int printRequest(UnzipEntryPoint unzip, const std::string& archive, const std::s
 // Why a file the engine would not open as an archive is not one: unreadable, or damaged.
 Finding notAnArchive(const std::string& path) {
     Finding f;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const posix::Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
         f.status = FindStatus::Unreadable;
         f.reason = std::strerror(errno);
         return f;
     }
     char byte;
-    const ssize_t n = ::read(fd, &byte, 1);
+    const ssize_t n = posix::readFull(fd.get(), &byte, 1);
     const int err = errno;
-    ::close(fd);
     if (n < 0) {
         f.status = FindStatus::Unreadable;
         f.reason = std::strerror(err);

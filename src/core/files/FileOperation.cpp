@@ -2,6 +2,7 @@
 
 #include "core/files/FileTransfer.h"
 #include "core/files/Trash.h"
+#include "posix_io.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -117,30 +118,13 @@ bool readNamesAt(int fd, std::vector<std::string>& names, int& err) {
 }
 
 bool readNames(const std::string& dir, std::vector<std::string>& names, int& err) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    const posix::Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) {
         err = errno;
         return false;
     }
-    bool ok = readNamesAt(fd, names, err);
-    ::close(fd);
-    return ok;
+    return readNamesAt(fd.get(), names, err);
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Renames between two folders; without replace an existing target is an error (EEXIST).
 bool moveAt(const At& from, const At& to, bool replace, int& err) {
@@ -243,7 +227,7 @@ private:
         if (S_ISREG(st.st_mode))
             progress_.bytesTotal += static_cast<std::uint64_t>(st.st_size);
         if (S_ISDIR(st.st_mode)) {
-            Descriptor fd(::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            posix::Fd fd(::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             std::vector<std::string> names;
             int err;
             if (fd.get() >= 0 && readNamesAt(fd.get(), names, err)) {
@@ -520,9 +504,9 @@ private:
             return fail("Cannot create the folder " + q(target.path) + ": " + errorText(errno) + ".");
         Step result = Step::Ok;
         {
-            Descriptor from(
+            posix::Fd from(
                 ::openat(src.dir, src.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            Descriptor to(
+            posix::Fd to(
                 ::openat(target.dir, target.name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             std::vector<std::string> names;
             int err = 0;

@@ -1,5 +1,7 @@
 #include "core/files/FileTransfer.h"
 
+#include "posix_io.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -60,22 +62,7 @@ private:
     unsigned fill_ = 0;
 };
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
+using posix::Fd;
 
 // An item given as a path (AT_FDCWD) becomes its folder, opened, and its bare name.
 class Resolved {
@@ -103,41 +90,6 @@ private:
     int dir_ = -1, error_ = 0;
     std::string name_;
 };
-
-// The process's file creation mask. Read from /proc, since reading it with umask() means setting
-// it for a moment, which another thread creating a file could see.
-mode_t creationMask() {
-    static const mode_t mask = [] {
-        if (FILE* f = std::fopen("/proc/self/status", "r")) {
-            char line[256];
-            unsigned m = 0;
-            bool found = false;
-            while (!found && std::fgets(line, sizeof line, f))
-                found = std::sscanf(line, "Umask: %o", &m) == 1;
-            std::fclose(f);
-            if (found)
-                return static_cast<mode_t>(m);
-        }
-        mode_t m = ::umask(022);
-        ::umask(m);
-        return m;
-    }();
-    return mask;
-}
-
-bool writeAll(int fd, const char* p, std::size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
 
 // Runs make(name) with fresh temporary names until one is free; the name made, or empty with
 // err set.
@@ -313,7 +265,7 @@ TransferStatus FileTransfer::copyFile(const At& src, const struct stat& st, cons
         return fail(t.error());
     // Created with its final permissions when the umask lets them through, else set afterwards.
     const mode_t mode = st.st_mode & 07777;
-    const bool modeNeedsSetting = (mode & ~creationMask()) != mode || (mode & 07000) != 0;
+    const bool modeNeedsSetting = (mode & ~posix::creationMask()) != mode || (mode & 07000) != 0;
     NewFile out(t.dir(), t.name());
     if (int e = out.open(mode & 0777))
         return fail(e);
@@ -346,18 +298,15 @@ TransferStatus FileTransfer::copyFile(const At& src, const struct stat& st, cons
             }
             n = static_cast<std::size_t>(r);
         } else {
-            ssize_t r = ::read(in.get(), buffer_.data(), buffer_.size());
-            if (r < 0) {
-                if (errno == EINTR)
-                    continue;
+            const ssize_t r = posix::readFull(in.get(), buffer_.data(), buffer_.size());
+            if (r < 0)
                 return fail(errno);
-            }
             if (r == 0)
                 break;
             n = static_cast<std::size_t>(r);
             if (o.verify)
                 readHash.add(buffer_.data(), n);
-            if (!writeAll(out.fd(), buffer_.data(), n))
+            if (!posix::writeFull(out.fd(), buffer_.data(), n))
                 return fail(errno);
         }
         total += n;
@@ -388,12 +337,9 @@ TransferStatus FileTransfer::copyFile(const At& src, const struct stat& st, cons
         StreamHash back;
         std::uint64_t off = 0;
         for (;;) {
-            ssize_t r = ::pread(out.fd(), buffer_.data(), buffer_.size(), static_cast<off_t>(off));
-            if (r < 0) {
-                if (errno == EINTR)
-                    continue;
+            const ssize_t r = posix::preadFull(out.fd(), buffer_.data(), buffer_.size(), off);
+            if (r < 0)
                 return fail(errno);
-            }
             if (r == 0)
                 break;
             back.add(buffer_.data(), static_cast<std::size_t>(r));

@@ -1,6 +1,7 @@
 #include "core/files/FolderLister.h"
 
 #include "core/files/Wildcard.h"
+#include "posix_io.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -62,14 +63,13 @@ std::string joinPath(std::string_view dir, std::string_view name) {
 std::vector<Entry> listFolder(const std::string& dir, std::string_view mask, unsigned fileType,
                               TypeKeys* types) {
     std::vector<Entry> folders, files;
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    posix::Fd opened(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!opened.valid())
         return {};
-    DirCloser closer{::fdopendir(fd)};
-    if (!closer.d) {
-        ::close(fd);
+    DirCloser closer{::fdopendir(opened.get())};
+    if (!closer.d)
         return {};
-    }
+    const int fd = opened.release(); // the folder stream owns it now
     const auto pieces = splitMask(mask);
     const bool wantHidden = fileType & ftHidden;
     const bool wantSystem = fileType & ftSystem;

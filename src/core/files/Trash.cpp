@@ -1,6 +1,7 @@
 #include "core/files/Trash.h"
 
 #include "core/files/FileTransfer.h"
+#include "posix_io.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -60,20 +61,6 @@ std::string deletionDate() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &tm);
     return text;
-}
-
-bool writeAll(int fd, const std::string& s) {
-    std::size_t done = 0;
-    while (done < s.size()) {
-        ssize_t n = ::write(fd, s.data() + done, s.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -183,14 +170,14 @@ bool Trash::put(const std::string& path) {
     for (int n = 1; n < 10000; ++n) {
         std::string entry = n == 1 ? base : base + "." + std::to_string(n);
         std::string infoPath = trash + "/info/" + entry + ".trashinfo";
-        int fd = ::open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        posix::Fd fd(::open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+        if (!fd.valid()) {
             if (errno == EEXIST)
                 continue;
             return fail(errorText(errno));
         }
-        bool written = writeAll(fd, info);
-        written = ::close(fd) == 0 && written;
+        bool written = posix::writeFull(fd.get(), info.data(), info.size());
+        written = fd.close() && written;
         if (!written) {
             int e = errno;
             ::unlink(infoPath.c_str());
