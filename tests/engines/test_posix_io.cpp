@@ -116,13 +116,13 @@ TEST_P(PipeTransfer, MovesEveryByteThroughInterruptions) {
         const std::size_t n = std::min(c.piece, c.offered - done);
         if (c.helperWrites) {
             const ssize_t r = ::read(readEnd.get(), piece.data(), n);
-            if (r > 0)
-                seen.append(piece.data(), static_cast<std::size_t>(r));
-            done += r > 0 ? static_cast<std::size_t>(r) : 0;
-            if (r == 0)
+            if (r <= 0)
                 break;
+            seen.append(piece.data(), static_cast<std::size_t>(r));
+            done += static_cast<std::size_t>(r);
         } else {
-            ASSERT_TRUE(posix::writeFull(writeEnd.get(), data.data() + done, n));
+            if (!posix::writeFull(writeEnd.get(), data.data() + done, n))
+                break; // the helper's answer tells what went wrong
             done += n;
         }
     }
