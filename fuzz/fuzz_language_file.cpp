@@ -2,6 +2,7 @@
 // longer than the 2047 characters a value may hold.
 #include "core/lang/LanguageFile.h"
 #include "core/lang/LanguageText.h"
+#include "core/text/Utf8.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (list.size() != korvel::lang::keyTable().size())
         std::abort();
     for (const auto& a : list) {
-        if (!korvel::lang::isValidUtf8(a.text))
+        if (!korvel::utf8::isValid(a.text))
             std::abort();
         // A Latin-1 character takes at most two bytes in UTF-8.
         if (a.text.size() > 2 * korvel::ProfileFile::MaxValueLength && a.text != a.key->defaultText)

@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace korvel {
 namespace {
 
@@ -67,6 +69,28 @@ QComboBox* makeGenreBox(QWidget* parent, const char* name) {
     c->setInsertPolicy(QComboBox::NoInsert); // a typed genre is not added to the shared list
     c->setMaxVisibleItems(20);
     return c;
+}
+
+// The six rows of a tag's fields, each under its label (prefix and row number): artist, title,
+// album, then year and genre side by side, then the comment.
+void addTagRows(QGridLayout* g, QWidget* tab, const char* labelPrefix, const std::array<QWidget*, 6>& fields,
+                Qt::Alignment commentLabel) {
+    static const char* const kCaptions[] = {"Artist", "Title", "Album", "Year", "Genre", "Comment"};
+    auto label = [&](int i) {
+        const QByteArray name = QByteArray(labelPrefix) + QByteArray::number(i + 1);
+        return makeLabel(tab, name.constData(), QString::fromLatin1(kCaptions[i]));
+    };
+    for (int row = 0; row < 3; ++row) {
+        g->addWidget(label(row), row, 0);
+        g->addWidget(fields[static_cast<std::size_t>(row)], row, 1, 1, 3);
+    }
+    g->addWidget(label(3), 3, 0);
+    g->addWidget(fields[3], 3, 1);
+    g->addWidget(label(4), 3, 2, Qt::AlignRight);
+    g->addWidget(fields[4], 3, 3);
+    g->addWidget(label(5), 4, 0, commentLabel);
+    g->addWidget(fields[5], 4, 1, 1, 3);
+    g->setColumnStretch(3, 1);
 }
 
 } // namespace
@@ -117,19 +141,7 @@ void TAudioPage::buildTabV1(QWidget* tab) {
     MP_year->setMaximumWidth(MP_year->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     CB_Genre = makeGenreBox(tab, "CB_Genre");
     MP_comment = makeEdit(tab, "MP_comment", V1TextLimit);
-    g->addWidget(makeLabel(tab, "Label1", QStringLiteral("Artist")), 0, 0);
-    g->addWidget(MP_artist, 0, 1, 1, 3);
-    g->addWidget(makeLabel(tab, "Label2", QStringLiteral("Title")), 1, 0);
-    g->addWidget(MP_title, 1, 1, 1, 3);
-    g->addWidget(makeLabel(tab, "Label3", QStringLiteral("Album")), 2, 0);
-    g->addWidget(MP_album, 2, 1, 1, 3);
-    g->addWidget(makeLabel(tab, "Label4", QStringLiteral("Year")), 3, 0);
-    g->addWidget(MP_year, 3, 1);
-    g->addWidget(makeLabel(tab, "Label5", QStringLiteral("Genre")), 3, 2, Qt::AlignRight);
-    g->addWidget(CB_Genre, 3, 3);
-    g->addWidget(makeLabel(tab, "Label6", QStringLiteral("Comment")), 4, 0);
-    g->addWidget(MP_comment, 4, 1, 1, 3);
-    g->setColumnStretch(3, 1);
+    addTagRows(g, tab, "Label", {MP_artist, MP_title, MP_album, MP_year, CB_Genre, MP_comment}, {});
     v->addLayout(g);
     Ck_V1 = new QCheckBox(QStringLiteral("Use this format on saving info"), tab);
     Ck_V1->setObjectName(QStringLiteral("Ck_V1"));
@@ -191,19 +203,7 @@ void TAudioPage::buildTabV2(QWidget* tab) {
     M_Comment = new QPlainTextEdit(tab);
     M_Comment->setObjectName(QStringLiteral("M_Comment"));
     M_Comment->setTabChangesFocus(true);
-    g->addWidget(makeLabel(tab, "Lab1", QStringLiteral("Artist")), 0, 0);
-    g->addWidget(MP_artist2, 0, 1, 1, 3);
-    g->addWidget(makeLabel(tab, "Lab2", QStringLiteral("Title")), 1, 0);
-    g->addWidget(MP_Title2, 1, 1, 1, 3);
-    g->addWidget(makeLabel(tab, "Lab3", QStringLiteral("Album")), 2, 0);
-    g->addWidget(MP_Album2, 2, 1, 1, 3);
-    g->addWidget(makeLabel(tab, "Lab4", QStringLiteral("Year")), 3, 0);
-    g->addWidget(MP_Year2, 3, 1);
-    g->addWidget(makeLabel(tab, "Lab5", QStringLiteral("Genre")), 3, 2, Qt::AlignRight);
-    g->addWidget(CB_genre2, 3, 3);
-    g->addWidget(makeLabel(tab, "Lab6", QStringLiteral("Comment")), 4, 0, Qt::AlignTop);
-    g->addWidget(M_Comment, 4, 1, 1, 3);
-    g->setColumnStretch(3, 1);
+    addTagRows(g, tab, "Lab", {MP_artist2, MP_Title2, MP_Album2, MP_Year2, CB_genre2, M_Comment}, Qt::AlignTop);
     g->setRowStretch(4, 1);
     v->addLayout(g, 1);
     Ck_V2 = new QCheckBox(QStringLiteral("Use this format on saving info"), tab);

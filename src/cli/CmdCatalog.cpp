@@ -3,13 +3,13 @@
 // every archive in the folders, each with its description as the main window would show it.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "cli/LookupOptions.h"
 #include "core/catalog/ArchiveDescriptionSource.h"
 #include "core/catalog/CatalogJob.h"
 #include "core/catalog/OutputFile.h"
 #include "core/catalog/ProgressLine.h"
 #include "core/catalog/SourceByFormat.h"
 #include "core/catalog/ZipDescriptionSource.h"
-#include "core/description/CustomList.h"
 #include "engineclient/Engines.h"
 
 #include <chrono>
@@ -77,9 +77,7 @@ int run(const Args& a) {
 
 int runCatalogCommand(const Args& a) {
     CatalogJob job;
-    LookupRequest lookup;
-    lookup.allCustomCaption = "all custom files";
-    lookup.customCaption = lookup.allCustomCaption;
+    LookupRequest lookup = commandLineLookup();
     for (size_t i = 0; i < a.size(); ++i) {
         const std::string& s = a[i];
         const bool hasValue = i + 1 < a.size();
@@ -90,23 +88,9 @@ int runCatalogCommand(const Args& a) {
                 return 2;
             }
             job.format = *f;
-        } else if (s == "--mode" && hasValue) {
-            const auto mode = parseSearchMode(a[++i]);
-            if (!mode) {
-                std::fprintf(stderr, "korvel-cli: unknown mode %s\n%s", a[i].c_str(), kUsage);
+        } else if (const auto taken = takeLookupOption(a, i, lookup, kUsage); taken != LookupOption::NotOne) {
+            if (taken == LookupOption::Invalid)
                 return 2;
-            }
-            lookup.mode = *mode;
-        } else if (s == "--custom" && hasValue) {
-            lookup.customCaption = a[++i];
-        } else if (s == "--custom-list" && hasValue) {
-            const auto read = readCustomList(a[++i]);
-            if (read.missing || !read.error.empty()) {
-                std::fprintf(stderr, "korvel-cli: cannot read %s: %s\n", a[i].c_str(),
-                             read.missing ? "no such file" : read.error.c_str());
-                return 2;
-            }
-            lookup.customNames.insert(lookup.customNames.end(), read.names.begin(), read.names.end());
         } else if (s == "--output" && hasValue) {
             job.output = a[++i];
         } else if ((s == "--max-lines" || s == "--jobs") && hasValue) {

@@ -4,8 +4,8 @@
 // stderr; or, with --png, --text or --sauce, its picture, its UTF-8 text or its SAUCE fields.
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
+#include "cli/LookupOptions.h"
 #include "core/description/ArchiveDescription.h"
-#include "core/description/CustomList.h"
 #include "core/render/DescriptionRender.h"
 #include "core/render/PsfFont.h"
 #include "core/render/ScreenPicture.h"
@@ -86,32 +86,16 @@ int writeOutputs(const std::string& bytes, const Output& o) {
 }
 
 int run(const Args& a) {
-    LookupRequest req;
-    req.allCustomCaption = "all custom files";
-    req.customCaption = req.allCustomCaption;
+    LookupRequest req = commandLineLookup();
     Output o;
     bool plainFile = false;
     std::string archive;
     for (size_t i = 0; i < a.size(); ++i) {
         const std::string& s = a[i];
         const bool hasValue = i + 1 < a.size();
-        if (s == "--mode" && hasValue) {
-            auto mode = parseSearchMode(a[++i]);
-            if (!mode) {
-                std::fprintf(stderr, "korvel-cli: unknown mode %s\n%s", a[i].c_str(), kUsage);
+        if (const auto taken = takeLookupOption(a, i, req, kUsage); taken != LookupOption::NotOne) {
+            if (taken == LookupOption::Invalid)
                 return 2;
-            }
-            req.mode = *mode;
-        } else if (s == "--custom" && hasValue) {
-            req.customCaption = a[++i];
-        } else if (s == "--custom-list" && hasValue) {
-            const auto read = readCustomList(a[++i]);
-            if (read.missing || !read.error.empty()) {
-                std::fprintf(stderr, "korvel-cli: cannot read %s: %s\n", a[i].c_str(),
-                             read.missing ? "no such file" : read.error.c_str());
-                return 2;
-            }
-            req.customNames.insert(req.customNames.end(), read.names.begin(), read.names.end());
         } else if (s == "--codepage" && hasValue) {
             const auto page = parseCodePage(a[++i]);
             if (!page) {

@@ -1,13 +1,14 @@
 #include "cli/TagPrint.h"
 
 #include "core/audio/TagText.h"
+#include "core/text/Utf8.h"
 
 #include <cstdio>
 
 namespace korvel::cli {
 
 std::string EscapeTagText(std::string_view latin1) {
-    return Latin1ToUtf8(EscapeControls(latin1));
+    return utf8::fromLatin1(EscapeControls(latin1));
 }
 
 std::string EscapeControls(std::string_view text) {

@@ -6,7 +6,8 @@
 #include "core/catalog/CatalogWriters.h"
 #include "core/catalog/DescriptionBody.h"
 #include "core/catalog/ProgressLine.h"
-#include "core/catalog/SauceRecord.h"
+#include "core/render/Sauce.h"
+#include "core/text/Utf8.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -98,9 +99,9 @@ TEST(CatalogText, SauceIsReadAndLeftOutOfTheText) {
     EXPECT_EQ(b.sauce->group, "Group");
     EXPECT_EQ(b.sauce->date, "19960131");
     EXPECT_EQ(b.sauce->fileSize, 16u);
-    EXPECT_EQ(b.sauce->tInfo[0], 80);
-    EXPECT_EQ(b.sauce->tInfo[1], 25);
-    EXPECT_EQ(b.sauce->font, "IBM VGA");
+    EXPECT_EQ(b.sauce->tInfo1, 80);
+    EXPECT_EQ(b.sauce->tInfo2, 25);
+    EXPECT_EQ(b.sauce->fontName, "IBM VGA");
     EXPECT_EQ(b.sauce->comments, (Lines{"comment 0", "comment 1"}));
 
     const std::string withEndMark = "Plain\x1A"
@@ -139,9 +140,9 @@ TEST(CatalogText, AnsiColoursBecomeSpans) {
 TEST(CatalogText, NamesAndJson) {
     EXPECT_EQ(nameToUtf8("caf\xE9 \xE0.zip"), "caf\u00e9 \u00e0.zip");
     EXPECT_EQ(nameToUtf8("caf\u00e9.zip"), "caf\u00e9.zip");
-    EXPECT_FALSE(isValidUtf8("\xE9"));
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80")); // a surrogate
-    EXPECT_TRUE(isValidUtf8("\u2591"));
+    EXPECT_FALSE(korvel::utf8::isValid("\xE9"));
+    EXPECT_FALSE(korvel::utf8::isValid("\xED\xA0\x80")); // a surrogate
+    EXPECT_TRUE(korvel::utf8::isValid("\u2591"));
     EXPECT_EQ(jsonQuote("a\"b\\c\r\n\x1B\x7F\u00e9"), "\"a\\\"b\\\\c\\r\\n\\u001b\\u007f\u00e9\"");
 }
 

@@ -343,6 +343,10 @@ TEST(DirectoryRules, FoldersGetATrailingSlashAndMissingOnesAreIgnored) {
     EXPECT_EQ(changeDirectory(t.path + "/", "Data").value, data + "/");
     EXPECT_EQ(changeDirectory(t.path + "/", "./Data/../Data").value, data + "/");
     EXPECT_EQ(changeDirectory("drives", "Data").kind, DirectoryChange::Ignore);
+    // Doubled slashes, typed into a folder box after the root, still name the root.
+    EXPECT_EQ(changeDirectory("drives", "//").value, "/");
+    EXPECT_EQ(changeDirectory("/", "///").value, "/");
+    EXPECT_EQ(changeDirectory("drives", "//" + data.substr(1)).value, data + "/");
     EXPECT_EQ(changeDirectory("drives", "/").value, "/");
 }
 

@@ -4,6 +4,7 @@
 #include "core/lang/LanguageSetting.h"
 #include "core/lang/LanguageTable.h"
 #include "core/lang/LanguageText.h"
+#include "core/text/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -82,10 +83,9 @@ TEST(LanguageTable, ElevenSectionsNinetySixKeysInReadingOrder) {
         if (sections.empty() || sections.back() != k.section)
             sections.push_back(k.section);
     // Every section is one run of rows, in this order.
-    EXPECT_EQ(sections, (std::vector<std::string_view>{"Buttons", "Menu", "Tabs", "Packer", "MP3",
-                                                       "FileManager", "Zip options", "Unpacker",
-                                                       "Custom files", "Lang setup", "Dialogs",
-                                                       "Description"}));
+    EXPECT_EQ(sections, (std::vector<std::string_view>{
+                            "Buttons", "Menu", "Tabs", "Packer", "MP3", "FileManager", "Zip options",
+                            "Unpacker", "Custom files", "Lang setup", "Dialogs", "Description"}));
     EXPECT_EQ(table.front().key, "view");
     EXPECT_EQ(table[96].key, "File");
     EXPECT_EQ(table.back().key, "RawText");
@@ -218,7 +218,7 @@ TEST(LanguageFileRead, ValuesCutAt2047Characters) {
     // Latin-1: one byte is one character, so 2047 characters come out.
     auto latin1 = LanguageFile(file(std::string(3000, '\xE9'))).text("Buttons", "view", "");
     EXPECT_EQ(latin1.size(), 2 * 2047u);
-    EXPECT_TRUE(isValidUtf8(latin1));
+    EXPECT_TRUE(korvel::utf8::isValid(latin1));
 
     // UTF-8: a character the limit cuts in two is dropped whole.
     std::string e;
@@ -248,7 +248,7 @@ struct Utf8Case {
 class Utf8Validity : public ::testing::TestWithParam<Utf8Case> {};
 
 TEST_P(Utf8Validity, Checks) {
-    EXPECT_EQ(isValidUtf8(GetParam().bytes), GetParam().valid);
+    EXPECT_EQ(korvel::utf8::isValid(GetParam().bytes), GetParam().valid);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -265,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Utf8Text, Latin1ToUtf8AndCutSequences) {
-    EXPECT_EQ(latin1ToUtf8("a\xE9\xFF"), "a\xC3\xA9\xC3\xBF");
+    EXPECT_EQ(korvel::utf8::fromLatin1("a\xE9\xFF"), "a\xC3\xA9\xC3\xBF");
     EXPECT_EQ(withoutCutSequence("ab\xE2\x82"), "ab");
     EXPECT_EQ(withoutCutSequence("ab\xE2\x82\xAC"), "ab\xE2\x82\xAC");
     EXPECT_EQ(withoutCutSequence("ab\xF0"), "ab");
@@ -336,7 +336,7 @@ TEST_P(ShippedLanguage, HoldsExactlyTheTableKeys) {
     std::ifstream in(path, std::ios::binary);
     ASSERT_TRUE(in) << path;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_TRUE(isValidUtf8(bytes));
+    EXPECT_TRUE(korvel::utf8::isValid(bytes));
     EXPECT_FALSE(bytes.starts_with("\xEF\xBB\xBF"));
 
     // Walk the file as written: sections and keys in the table's order, each once.

@@ -1,6 +1,7 @@
 #include "core/audio/ID3v2Text.h"
 
 #include "core/audio/TagText.h"
+#include "core/text/Utf8.h"
 
 #include <algorithm>
 
@@ -18,7 +19,7 @@ std::string decode(std::uint8_t encoding, std::span<const std::uint8_t> bytes) {
     case 3:
         return ValidUtf8(raw);
     default:
-        return Latin1ToUtf8(raw);
+        return utf8::fromLatin1(raw);
     }
 }
 
@@ -65,8 +66,8 @@ std::vector<std::string> DecodeTextFrame(std::span<const std::uint8_t> content) 
         return values;
     std::uint8_t enc = content[0];
     if (enc > 3) // no encoding byte: the whole frame is text
-        return {
-            Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(content.data()), content.size()))};
+        return {utf8::fromLatin1(
+            std::string_view(reinterpret_cast<const char*>(content.data()), content.size()))};
     std::size_t unit = unitOf(enc);
     auto rest = content.subspan(1);
     while (!rest.empty()) {

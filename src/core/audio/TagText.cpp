@@ -1,10 +1,30 @@
 #include "core/audio/TagText.h"
 
+#include "core/text/Utf8.h"
+
 namespace korvel {
 
-static bool isLow(char c) {
+namespace {
+
+constexpr std::uint32_t Replacement = 0xFFFD;
+
+bool isLow(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
+
+// The next code point of a UTF-8 text at i (advanced past it); Replacement for a broken sequence
+// (then i moves one byte on).
+std::uint32_t nextCodePoint(std::string_view s, std::size_t& i) {
+    const auto seq = utf8::sequenceAt(s, i);
+    if (seq.length == 0) {
+        ++i;
+        return Replacement;
+    }
+    i += seq.length;
+    return seq.cp;
+}
+
+} // namespace
 
 std::string TrimRight32(std::string_view text) {
     std::size_t n = text.size();
@@ -20,54 +40,15 @@ std::string Trim32(std::string_view text) {
     return TrimRight32(text.substr(b));
 }
 
-std::string Latin1ToUtf8(std::string_view latin1) {
-    std::string out;
-    out.reserve(latin1.size());
-    for (char ch : latin1) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string Utf8ToLatin1(std::string_view utf8, bool* lossy) {
     std::string out;
     out.reserve(utf8.size());
     bool lost = false;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
-        std::uint32_t cp = extra == 3 ? (c & 0x07) : extra == 2 ? (c & 0x0F) : (c & 0x1F);
-        bool ok = extra > 0 && i + extra < utf8.size();
-        if (ok) {
-            for (int k = 1; k <= extra; ++k) {
-                auto d = static_cast<unsigned char>(utf8[i + k]);
-                if ((d & 0xC0) != 0x80) {
-                    ok = false;
-                    break;
-                }
-                cp = (cp << 6) | (d & 0x3F);
-            }
-        }
-        if (ok && cp <= 0xFF) {
-            out += static_cast<char>(cp);
-            i += extra + 1;
-        } else {
-            out += '?';
-            lost = true;
-            i += ok ? extra + 1 : 1;
-        }
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::uint32_t cp = nextCodePoint(utf8, i);
+        const bool fits = cp <= 0xFF;
+        out += fits ? static_cast<char>(cp) : '?';
+        lost = lost || !fits;
     }
     if (lossy)
         *lossy = lost;
@@ -96,65 +77,6 @@ std::string Utf16ToLatin1(std::span<const std::uint8_t> bytes, bool bigEndian) {
     return out;
 }
 
-} // namespace korvel
-
-namespace korvel {
-
-namespace {
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-constexpr std::uint32_t Replacement = 0xFFFD;
-
-// The next code point of a UTF-8 text at i (advanced past it); Replacement for a broken sequence
-// (then i moves one byte on).
-std::uint32_t nextCodePoint(std::string_view s, std::size_t& i) {
-    auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-        ++i;
-        return c;
-    }
-    int extra = c >= 0xF8 ? -1 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 ? 1 : -1;
-    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) {
-        ++i;
-        return Replacement;
-    }
-    std::uint32_t cp = extra == 3 ? (c & 0x07) : extra == 2 ? (c & 0x0F) : (c & 0x1F);
-    for (int k = 1; k <= extra; ++k) {
-        auto d = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-        if ((d & 0xC0) != 0x80) {
-            ++i;
-            return Replacement;
-        }
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    static constexpr std::uint32_t least[4] = {0, 0x80, 0x800, 0x10000};
-    if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return Replacement;
-    }
-    i += static_cast<std::size_t>(extra) + 1;
-    return cp;
-}
-
-} // namespace
-
 std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
     std::size_t i = 0;
     if (bytes.size() >= 2) {
@@ -176,12 +98,12 @@ std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
             std::uint32_t low = unitAt(i + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                utf8::append(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
                 continue;
             }
         }
-        appendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? Replacement : unit);
+        utf8::append(out, unit >= 0xD800 && unit <= 0xDFFF ? Replacement : unit);
     }
     return out;
 }
@@ -211,7 +133,7 @@ std::string ValidUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();)
-        appendUtf8(out, nextCodePoint(bytes, i));
+        utf8::append(out, nextCodePoint(bytes, i));
     return out;
 }
 

@@ -15,8 +15,6 @@ std::string TrimRight32(std::string_view text);
 // Removes leading and trailing characters with codes 0 to 32.
 std::string Trim32(std::string_view text);
 
-// ISO-8859-1 bytes to UTF-8.
-std::string Latin1ToUtf8(std::string_view latin1);
 // UTF-8 to ISO-8859-1; characters outside it (and broken sequences) become '?'. When lossy is given
 // it is set to whether any character had to be replaced.
 std::string Utf8ToLatin1(std::string_view utf8, bool* lossy = nullptr);

@@ -7,12 +7,8 @@
 
 namespace korvel::catalog {
 
-void appendUtf8(std::string& out, char32_t c);
-
 // Description bytes through the code page 437 table (the view's code page), as UTF-8.
 std::string cp437ToUtf8(std::string_view bytes);
-
-bool isValidUtf8(std::string_view s);
 
 // A file name as UTF-8: valid UTF-8 as it is, any other byte as the ISO-8859-1 letter it is in
 // the Latin-1 names of older systems.

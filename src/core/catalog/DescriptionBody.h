@@ -3,7 +3,7 @@
 // anything after the DOS end-of-file mark (0x1A), and that text as plain lines for the listings
 // that cannot show colours.
 
-#include "core/catalog/SauceRecord.h"
+#include "core/render/Sauce.h"
 
 #include <optional>
 #include <string>

@@ -2,6 +2,7 @@
 #include "core/catalog/CatalogText.h"
 #include "core/catalog/CatalogWriters.h"
 #include "core/catalog/DescriptionBody.h"
+#include "core/text/Utf8.h"
 
 #include <ctime>
 
@@ -52,12 +53,11 @@ std::string sauceObject(const SauceRecord& s, const ToUtf8& toUtf8) {
     field(o, "file_size", std::to_string(s.fileSize));
     field(o, "data_type", std::to_string(s.dataType));
     field(o, "file_type", std::to_string(s.fileType));
-    std::string t = "[";
-    for (int i = 0; i < 4; ++i)
-        t += (i ? "," : "") + std::to_string(s.tInfo[i]);
-    field(o, "tinfo", t + "]");
+    field(o, "tinfo",
+          "[" + std::to_string(s.tInfo1) + "," + std::to_string(s.tInfo2) + "," + std::to_string(s.tInfo3) +
+              "," + std::to_string(s.tInfo4) + "]");
     field(o, "flags", std::to_string(s.flags));
-    field(o, "font", jsonQuote(toUtf8(s.font)));
+    field(o, "font", jsonQuote(toUtf8(s.fontName)));
     std::string c = "[";
     for (std::size_t i = 0; i < s.comments.size(); ++i)
         c += (i ? "," : "") + jsonQuote(toUtf8(s.comments[i]));
@@ -72,7 +72,7 @@ std::string writeJson(const std::vector<CatalogEntry>& entries, const WriteOptio
     for (const CatalogEntry& e : entries) {
         std::string line = "{";
         field(line, "path", jsonQuote(nameToUtf8(e.file.path)));
-        if (!isValidUtf8(e.file.path))
+        if (!utf8::isValid(e.file.path))
             field(line, "path_bytes", jsonQuote(hex(e.file.path)));
         field(line, "name", jsonQuote(nameToUtf8(e.file.name)));
         field(line, "size", std::to_string(e.file.size));

@@ -55,6 +55,11 @@ DirectoryChange changeDirectory(std::string_view current, std::string_view reque
         p = std::filesystem::path(std::string(current)) / p;
     }
     std::string normal = p.lexically_normal().string();
+    // A path may start with any number of slashes; the folder is the root all the same.
+    if (normal.starts_with("//")) {
+        const auto first = normal.find_first_not_of('/');
+        normal.erase(0, (first == std::string::npos ? normal.size() : first) - 1);
+    }
     if (normal.empty() || normal.find('\0') != std::string::npos || !isDirectory(normal))
         return {};
     return {DirectoryChange::Folder, withSlash(std::move(normal))};

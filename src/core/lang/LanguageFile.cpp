@@ -1,6 +1,7 @@
 #include "core/lang/LanguageFile.h"
 
 #include "core/lang/LanguageText.h"
+#include "core/text/Utf8.h"
 
 #include <filesystem>
 #include <fstream>
@@ -14,7 +15,7 @@ constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 } // namespace
 
 LanguageFile::LanguageFile(std::string_view bytes) {
-    if (isValidUtf8(bytes)) {
+    if (utf8::isValid(bytes)) {
         encoding_ = Encoding::Utf8;
         // A byte order mark would otherwise hide the first section header.
         if (bytes.starts_with(Utf8Bom))

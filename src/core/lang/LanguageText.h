@@ -1,18 +1,12 @@
 #pragma once
 // Text encodings of language files: a file is taken as UTF-8 when all of it is valid UTF-8,
-// else as ISO-8859-1 (one byte, one character).
+// else as Windows-1252.
 
 #include <string>
 #include <string_view>
 
 namespace korvel::lang {
 
-// True when s is well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF,
-// no sequence cut short.
-bool isValidUtf8(std::string_view s);
-
-// ISO-8859-1 bytes as UTF-8.
-std::string latin1ToUtf8(std::string_view s);
 // Windows-1252, the code page legacy language files were written in: Latin-1 but for 0x80 to
 // 0x9F, which hold the euro sign, curly quotes, dashes and a few letters. The five codes the
 // code page leaves free stand for the control characters of the same number.

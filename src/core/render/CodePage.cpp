@@ -1,6 +1,7 @@
 #include "core/render/CodePage.h"
 
 #include "core/text/Cp437.h"
+#include "core/text/Utf8.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -143,35 +144,6 @@ bool isUtf8Picture(char32_t c) {
            (c >= kStandInBase + 0x80 && c <= kStandInBase + 0xFF);
 }
 
-// One valid UTF-8 sequence at bytes[pos]: its character and length, or length 0.
-std::pair<char32_t, std::size_t> utf8Sequence(std::string_view bytes, std::size_t pos) {
-    const auto b0 = static_cast<unsigned char>(bytes[pos]);
-    if (b0 < 0x80)
-        return {b0, 1};
-    std::size_t len;
-    char32_t c, min;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2, c = b0 & 0x1F, min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3, c = b0 & 0x0F, min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4, c = b0 & 0x07, min = 0x10000;
-    } else {
-        return {0, 0};
-    }
-    if (pos + len > bytes.size())
-        return {0, 0};
-    for (std::size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(bytes[pos + k]);
-        if ((b & 0xC0) != 0x80)
-            return {0, 0};
-        c = (c << 6) | (b & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return {0, 0};
-    return {c, len};
-}
-
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch; };
@@ -310,7 +282,7 @@ bool looksLikeUtf8(std::string_view bytes) {
             ++i;
             continue;
         }
-        const auto [c, len] = utf8Sequence(bytes, i);
+        const auto [c, len] = utf8::sequenceAt(bytes, i);
         if (len == 0)
             return false;
         multiByte = true;
@@ -331,33 +303,13 @@ char32_t decodeNext(CodePage page, std::string_view bytes, std::size_t& pos) {
         ++pos;
         return screenChar(page, b);
     }
-    const auto [c, len] = utf8Sequence(bytes, pos);
+    const auto [c, len] = utf8::sequenceAt(bytes, pos);
     if (len == 0 || isUtf8Picture(c)) {
         ++pos;
         return kStandInBase + b;
     }
     pos += len;
     return c;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        c = 0xFFFD;
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
 }
 
 bool encodeChar(CodePage page, char32_t c, std::string& out) {
@@ -368,7 +320,7 @@ bool encodeChar(CodePage page, char32_t c, std::string& out) {
         }
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             return false;
-        appendUtf8(out, c);
+        utf8::append(out, c);
         return true;
     }
     if (auto b = byteFor(page, c)) {
@@ -385,7 +337,7 @@ std::string describeChar(char32_t c) {
     if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && c <= 0x10FFFF &&
         !(c >= 0xD800 && c <= 0xDFFF)) {
         out += " '";
-        appendUtf8(out, c);
+        utf8::append(out, c);
         out += "'";
     }
     return out;

@@ -68,7 +68,4 @@ bool encodeChar(CodePage page, char32_t c, std::string& out);
 // printable ("U+20AC '€'"), as UTF-8.
 std::string describeChar(char32_t c);
 
-// A code point as UTF-8 (invalid code points give U+FFFD).
-void appendUtf8(std::string& out, char32_t c);
-
 } // namespace korvel

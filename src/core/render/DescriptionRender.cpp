@@ -1,5 +1,7 @@
 #include "core/render/DescriptionRender.h"
 
+#include "core/text/Utf8.h"
+
 namespace korvel {
 
 DescriptionLayout layOutDescription(std::string_view bytes, const RenderChoice& choice) {
@@ -31,7 +33,7 @@ std::string screenAsUtf8(const CellScreen& screen) {
             --end;
         for (int x = 0; x < end; ++x) {
             const char32_t c = screen.at(x, y).ch;
-            appendUtf8(out, c == 0 ? U' ' : c);
+            utf8::append(out, c == 0 ? U' ' : c);
         }
         out.push_back('\n');
     }
@@ -51,7 +53,7 @@ std::string descriptionAsUtf8(const DescriptionLayout& layout) {
             ++i;
             continue;
         }
-        appendUtf8(out, decodeNext(layout.page, t, i));
+        utf8::append(out, decodeNext(layout.page, t, i));
     }
     return out;
 }
@@ -64,7 +66,7 @@ std::string sauceFieldLines(const SauceSplit& parts) {
     auto text = [](const std::string& s) {
         std::string out;
         for (std::size_t i = 0; i < s.size();)
-            appendUtf8(out, decodeNext(CodePage::Cp437, s, i));
+            utf8::append(out, decodeNext(CodePage::Cp437, s, i));
         return out;
     };
     std::string out;
