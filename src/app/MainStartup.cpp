@@ -1,8 +1,6 @@
 // TMain: start-up, the settings file, the Options and Help menus, and the ways the program ends.
 #include "app/ZipMain.h"
 
-#include "app/DizPage.h"
-#include "app/FolderHistory.h"
 #include "app/MainTray.h"
 #include "archive/PackerPage.h"
 #include "core/ProfileFile.h"
@@ -13,6 +11,8 @@
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "platform/Volumes.h"
+#include "widgets/DizPage.h"
+#include "widgets/FolderHistory.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,13 +1,13 @@
 #include "app/ZipMain.h"
 
-#include "app/DizPage.h"
-#include "app/FolderHistory.h"
 #include "app/VerticalCaption.h"
 #include "archive/PackerPage.h"
 #include "archive/ZipUnzip.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/FolderHistory.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

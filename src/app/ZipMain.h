@@ -4,8 +4,8 @@
 // (StartDir, CurrentFile, Modified, LanguageName, AllCustomCaption). Subsystems plug their work
 // in through `hooks` before FormCreate runs.
 
-#include "app/MFileExplorer.h"
 #include "app/MainHooks.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QMainWindow>
 #include <QStringList>

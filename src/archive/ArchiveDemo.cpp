@@ -1,9 +1,9 @@
 #include "archive/ArchiveDemo.h"
 
-#include "app/MFileExplorer.h"
 #include "app/ZipMain.h"
 #include "archive/PackerPage.h"
 #include "archive/ZipUnzip.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QFileInfo>
 #include <QListWidget>

@@ -1,11 +1,11 @@
 #include "archive/ZipUnzip.h"
 
-#include "app/MFileExplorer.h"
 #include "app/ZipMain.h"
 #include "archive/ZipWait.h"
 #include "engineclient/ArchiveEngine.h"
 #include "platform/BytePath.h"
 #include "platform/Prompts.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QCheckBox>
 #include <QDir>

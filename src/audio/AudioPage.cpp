@@ -1,13 +1,13 @@
 #include "audio/AudioPage.h"
 
-#include "app/DizPage.h"
 #include "app/ZipMain.h"
 #include "core/audio/MPEGaudio.h"
 #include "core/audio/StreamInfo.h"
 #include "core/audio/TagEdits.h"
-#include "platform/EditingKeys.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/EditingKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,5 @@
 #include "description/DescriptionController.h"
 
-#include "app/DizPage.h"
 #include "app/ZipMain.h"
 #include "archive/ZipOptZ.h"
 #include "core/description/ArchiveDescription.h"
@@ -8,8 +7,9 @@
 #include "description/DescriptionDisplay.h"
 #include "description/DescriptionView.h"
 #include "platform/BytePath.h"
-#include "platform/EditingKeys.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/EditingKeys.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -150,8 +150,7 @@ void DescriptionController::ViewInfo(const QString& path) {
     // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
     // that needs a password or its other volumes is said so.
     if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume)
-        Prompts::current().inform(&main_, main_.windowTitle(),
-                                  pathText(problem.message));
+        Prompts::current().inform(&main_, main_.windowTitle(), pathText(problem.message));
 }
 
 void DescriptionController::GestCust(QAction* entry) {

@@ -1,11 +1,11 @@
 #include "description/DescriptionDisplay.h"
 
-#include "app/DizPage.h"
 #include "app/ZipMain.h"
 #include "core/description/DescriptionText.h"
 #include "core/render/PsfFont.h"
 #include "core/render/ScreenPicture.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
 
 #include <QAction>
 #include <QActionGroup>
