@@ -154,10 +154,6 @@ bool TMain::FormCreate() {
     return true;
 }
 
-QString TMain::inStartDir(const QString& name) const {
-    return StartDir.endsWith(QLatin1Char('/')) ? StartDir + name : StartDir + QLatin1Char('/') + name;
-}
-
 void TMain::pgm_init() {
     const ProfileFile ini = ProfileFile::load(pathBytes(inStartDir(QStringLiteral("korvel.ini"))));
     LanguageName = QStringLiteral("default");

@@ -158,7 +158,7 @@ private slots:
         view->setTempBase(temps);
         QVERIFY(main->FormCreate());
         zipOpt = std::make_unique<TFrmZipOpt>(main.get());
-        view->setZipOptions(zipOpt.get());
+        view->setEmbeddingLevel([z = zipOpt.get()] { return z->levelForEmbedding(); });
         custom = std::make_unique<TCustom_ext>(main.get());
         view->setCustomFile(custom.get());
         main->pgm_init();
