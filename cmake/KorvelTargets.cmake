@@ -40,20 +40,3 @@ function(korvel_add_test)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 300)
   endif()
 endfunction()
-
-# korvel_autogen_follows_sources(target sources...): a target whose sources come from a glob gets
-# its moc run again when a file is added or removed. Ninja's moc step only follows the headers it
-# saw last time, so a new Q_OBJECT header in an existing build folder would never be moc'ed and
-# linking would fail on its vtable; dropping the step's timestamp makes it run once more.
-function(korvel_autogen_follows_sources target)
-  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
-  string(REPLACE ";" "\n" content "${ARGN}")
-  set(old "")
-  if(EXISTS ${list_file})
-    file(READ ${list_file} old)
-  endif()
-  if(NOT old STREQUAL content)
-    file(WRITE ${list_file} "${content}")
-    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
-  endif()
-endfunction()

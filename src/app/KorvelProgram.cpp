@@ -54,8 +54,8 @@ bool KorvelProgram::start() {
     FrmUnzip = std::make_unique<TFrmUnzip>(&Main);
     // 3. The zip options, opened by the packer page's "Options...".
     FrmZipOpt = std::make_unique<TFrmZipOpt>(&Main);
-    descriptions->setZipOptions(FrmZipOpt.get());
     TFrmZipOpt* options = FrmZipOpt.get();
+    descriptions->setEmbeddingLevel([options] { return options->levelForEmbedding(); });
     Main.PackPage->ShowZipOptions = [options] { options->B_ZipOptClick(); };
     // 4. The language chooser.
     LangForm = new TLangForm(&Main);

@@ -1,8 +1,6 @@
 // TMain: start-up, the settings file, the Options and Help menus, and the ways the program ends.
 #include "app/ZipMain.h"
 
-#include "app/DizPage.h"
-#include "app/FolderHistory.h"
 #include "app/MainTray.h"
 #include "archive/PackerPage.h"
 #include "core/ProfileFile.h"
@@ -13,6 +11,8 @@
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "platform/Volumes.h"
+#include "widgets/DizPage.h"
+#include "widgets/FolderHistory.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -152,10 +152,6 @@ bool TMain::FormCreate() {
     if (hooks.FillGenres)
         hooks.FillGenres();
     return true;
-}
-
-QString TMain::inStartDir(const QString& name) const {
-    return StartDir.endsWith(QLatin1Char('/')) ? StartDir + name : StartDir + QLatin1Char('/') + name;
 }
 
 void TMain::pgm_init() {

@@ -1,13 +1,13 @@
 #include "app/ZipMain.h"
 
-#include "app/DizPage.h"
-#include "app/FolderHistory.h"
 #include "app/VerticalCaption.h"
 #include "archive/PackerPage.h"
-#include "archive/ZipUnzip.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/FolderHistory.h"
+#include <QDialog>
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -24,8 +24,6 @@
 
 namespace korvel {
 namespace {
-
-TMain* theMain = nullptr;
 
 // The faces of the view-style buttons, drawn for the style they set.
 QIcon styleIcon(TMFileExplorer::TViewStyle s) {
@@ -71,12 +69,7 @@ QString fileNamePart(const QString& path) {
 
 } // namespace
 
-TMain* TMain::instance() {
-    return theMain;
-}
-
-TMain::TMain(QWidget* parent) : QMainWindow(parent) {
-    theMain = this;
+TMain::TMain(QWidget* parent) : MainWindowState(parent) {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Korvel 2002"));
     resize(675, 513);
@@ -134,10 +127,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent) {
     connect(B_Unzip, &QToolButton::clicked, this, &TMain::B_UnzipClick);
 }
 
-TMain::~TMain() {
-    if (theMain == this)
-        theMain = nullptr;
-}
+TMain::~TMain() = default;
 
 void TMain::buildViewStrip() {
     PanelMenu = new QFrame(this);

@@ -1,14 +1,12 @@
 #pragma once
 // TMain, the main window "Main": the view-style strip on the left, the three pages (ZIP and MP3
-// info, Zip packer, File manager), the menus, and the state every part of the window shares
-// (StartDir, CurrentFile, Modified, LanguageName, AllCustomCaption). Subsystems plug their work
-// in through `hooks` before FormCreate runs.
+// info, Zip packer, File manager) and the menus. The state every part of the window shares
+// (StartDir, CurrentFile, Modified, LanguageName, AllCustomCaption) lives in MainWindowState, the
+// face the subsystem windows see. Subsystems plug their work in through `hooks` before FormCreate
+// runs.
 
-#include "app/MFileExplorer.h"
-#include "app/MainHooks.h"
-
-#include <QMainWindow>
-#include <QStringList>
+#include "widgets/MFileExplorer.h"
+#include "widgets/MainWindowState.h"
 
 class QAction;
 class QButtonGroup;
@@ -24,50 +22,30 @@ namespace korvel {
 
 class MainTray;
 class TAboutBox;
-class TDizPage;
-class TFrmUnzip;
 class TPackerPage;
 class TFileManagerPage;
 class VerticalCaption;
 
-class TMain : public QMainWindow {
+class TMain : public MainWindowState {
     Q_OBJECT
 public:
     explicit TMain(QWidget* parent = nullptr);
     ~TMain() override;
 
-    // The one main window of the program (the last one made).
-    static TMain* instance();
-
-    // --- shared state ---
-    QString StartDir;    // working directory when start-up ran; the user's own files live here
-    QString CurrentFile; // the archive or MP3 file picked last
-    // The file whose description or tags the page shows (set by GetInfo). "Save info" writes
-    // here: with "Auto view" released, CurrentFile may already name another file.
-    QString ShownFile;
-    bool Modified = false;
-    QString LanguageName = QStringLiteral("default");
-    QString AllCustomCaption = QStringLiteral("all custom files");
-    QStringList MemberNames, ExtractNames; // archive listing and extraction
+    // --- the main window's own state (the shared state is in MainWindowState) ---
     // The file manager's question texts; a language file replaces them.
     QString CopyPrompt = QStringLiteral("Confirm copy");
     QString MovePrompt = QStringLiteral("Confirm move");
     QString CountWord = QStringLiteral("file(s)");
-    // Told when "Save info" meets an archive other than ZIP; a language file replaces it.
-    QString ZipOnlySaveText = QStringLiteral("Descriptions can be saved into ZIP archives only");
     // The tray side of the window and the About box (set by the tray's wiring; may be null).
     MainTray* Tray = nullptr;
     TAboutBox* AboutBox = nullptr;
-
-    TMainHooks hooks;
 
     // --- start-up and shutdown ---
     // The start-up steps; false when the program must end.
     bool FormCreate();
     // Reads "korvel.ini" in StartDir and applies the language.
     void pgm_init();
-    // StartDir + "/" + name.
-    QString inStartDir(const QString& name) const;
     void Exit1Click();
     // Tray menu "End program": no question.
     void Exitprogram1Click();
@@ -92,12 +70,10 @@ public:
     void UpdateFolderHistory();
     // The unsaved-changes check before a new selection; false when the selection must stop.
     bool SettleChanges();
-    // Saves the edit into ShownFile: tags when the audio panel shows, else the description.
-    // False when the description's temporary file could not be made.
-    bool SaveChanges();
+    bool SaveChanges() override;
     // "Save info": saves the edit into ShownFile and clears Modified.
     void B_SaveClick();
-    void GetInfo(const QString& path);
+    void GetInfo(const QString& path) override;
     // "Extract...": shows the Extract dialog (not modal).
     void B_UnzipClick();
 
@@ -123,7 +99,6 @@ public:
     QButtonGroup* ViewStyleButtons;
     VerticalCaption* MenuCaption;
     QTabWidget* Pagina;
-    TDizPage* DIZPage;
     TPackerPage* PackPage;
     TFileManagerPage* FileMgrPage;
     // The browser pane and description area (on DIZPage).
@@ -138,8 +113,6 @@ public:
     QToolButton* B_autoview;
     QToolButton* B_Unzip;
     QToolButton* B_Save;
-    // The Extract dialog (it registers itself when made).
-    TFrmUnzip* FrmUnzip = nullptr;
     // The other pages' lists.
     TMFileExplorer* LFileMgr;
     TMFileExplorer* LeftPane;
@@ -149,14 +122,9 @@ public:
     QMenu* Options1;
     QMenu* Help1;
     QAction* Exit1;
-    QAction* M_ExportPicture; // the description as a PNG picture of the DOS screen
-    QAction* M_ExportText;    // the description as UTF-8 text
     QAction* M_Font;
     QAction* M_WW;
     QAction* Hiddenfiles1;
-    QMenu* M_CodePage;     // one checkable item per code page, then M_DetectUtf8
-    QAction* M_DetectUtf8; // read valid multi-byte UTF-8 as UTF-8 whatever the page
-    QAction* M_RawText;    // an ANSI description as its raw text, to edit it
     QAction* Customfile1;
     QAction* Changelanguage1;
     QAction* Cataloguefolder1;

@@ -1,8 +1,8 @@
 // Korvel: the program's start. The windows are made once, in a fixed order, and live until the end.
+#include "app/ArchiveDemo.h"
 #include "app/KorvelApplication.h"
 #include "app/KorvelProgram.h"
 #include "app/ScreenshotHook.h"
-#include "archive/ArchiveDemo.h"
 #include "platform/ProgramIcon.h"
 
 #include <QApplication>

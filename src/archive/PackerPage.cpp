@@ -1,11 +1,11 @@
 #include "archive/PackerPage.h"
 
-#include "app/FolderHistory.h"
-#include "app/MFileExplorer.h"
 #include "archive/ZipWait.h"
 #include "engineclient/ArchiveEngine.h"
 #include "platform/BytePath.h"
 #include "platform/Prompts.h"
+#include "widgets/FolderHistory.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QComboBox>
 #include <QDir>

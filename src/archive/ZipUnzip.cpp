@@ -1,11 +1,12 @@
 #include "archive/ZipUnzip.h"
 
-#include "app/MFileExplorer.h"
-#include "app/ZipMain.h"
 #include "archive/ZipWait.h"
 #include "engineclient/ArchiveEngine.h"
 #include "platform/BytePath.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/MFileExplorer.h"
+#include "widgets/MainWindowState.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -96,7 +97,7 @@ QString TFrmUnzip::literalPattern(const QString& memberName) {
     return p;
 }
 
-TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
+TFrmUnzip::TFrmUnzip(MainWindowState* main, QWidget* parent)
     : QDialog(parent ? parent : static_cast<QWidget*>(main)), main_(main) {
     setObjectName(QStringLiteral("FrmUnzip"));
     setWindowTitle(QStringLiteral("Decompressing"));
@@ -105,7 +106,7 @@ TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
     setModal(false);
     if (main_) {
         main_->FrmUnzip = this;
-        SelectedArchives = [this] { return main_->LFile->SelectedFilenames(); };
+        SelectedArchives = [this] { return main_->DIZPage->LFile->SelectedFilenames(); };
     }
 
     // --- the left part: the list, the destination, the scope and the buttons ---
@@ -215,7 +216,7 @@ TFrmUnzip::TFrmUnzip(TMain* main, QWidget* parent)
 
 TFrmUnzip::~TFrmUnzip() {
     // When the main window goes first it takes this dialog with it, and is no longer the instance.
-    if (main_ && TMain::instance() == main_ && main_->FrmUnzip == this)
+    if (main_ && MainWindowState::instance() == main_ && main_->FrmUnzip == this)
         main_->FrmUnzip = nullptr;
 }
 

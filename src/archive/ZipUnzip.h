@@ -22,7 +22,7 @@ class QRadioButton;
 
 namespace korvel {
 
-class TMain;
+class MainWindowState;
 class TMFileExplorer;
 class TFrmWaitZip;
 struct ExtractFlags;
@@ -35,7 +35,7 @@ public:
 
     // main: the window whose browser pane names the archive and which keeps MemberNames and
     // ExtractNames; may be null (tests), then SelectedArchives must be set.
-    explicit TFrmUnzip(TMain* main, QWidget* parent = nullptr);
+    explicit TFrmUnzip(MainWindowState* main, QWidget* parent = nullptr);
     ~TFrmUnzip() override;
 
     // The browser pane's selected file names (joined by ";"); by default main's LFile.
@@ -107,7 +107,7 @@ private:
     bool listWithReader(const QString& archive);
     bool extractWithReader(const QString& archive, const QString& destination, bool all);
 
-    TMain* main_;
+    MainWindowState* main_;
     QStringList memberNames_, extractNames_; // when there is no main window
     QString listedArchive_;                  // the archive MemberNames came from
     std::vector<std::string> listedBytes_;   // the reader's member names as stored, row by row

@@ -2,7 +2,6 @@
 // reader, with the same boxes, the same busy window and the same report of what went wrong.
 #include "archive/ZipUnzip.h"
 
-#include "app/ZipMain.h"
 #include "archive/ZipWait.h"
 #include "core/archive/ArchiveReader.h"
 #include "core/archive/EntryListing.h"

@@ -1,12 +1,12 @@
 #include "audio/AudioHooks.h"
 
-#include "app/ZipMain.h"
 #include "audio/AudioPage.h"
 #include "audio/PlayerPanel.h"
+#include "widgets/MainWindowState.h"
 
 namespace korvel {
 
-void installAudio(TMain& main) {
+void installAudio(MainWindowState& main) {
     auto* page = new TAudioPage(main);
     auto* player = new TPlayerPanel(main);
     main.hooks.InitPlayer = [player](const QString& startDir) { return player->InitPlayer(startDir); };

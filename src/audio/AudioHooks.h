@@ -4,10 +4,10 @@
 
 namespace korvel {
 
-class TMain;
+class MainWindowState;
 
 // Builds the audio page and the playback panel into the main window and installs their hooks.
 // Call before the main window's start-up runs.
-void installAudio(TMain& main);
+void installAudio(MainWindowState& main);
 
 } // namespace korvel

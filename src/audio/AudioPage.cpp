@@ -1,13 +1,13 @@
 #include "audio/AudioPage.h"
 
-#include "app/DizPage.h"
-#include "app/ZipMain.h"
 #include "core/audio/MPEGaudio.h"
 #include "core/audio/StreamInfo.h"
 #include "core/audio/TagEdits.h"
-#include "platform/EditingKeys.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/EditingKeys.h"
+#include "widgets/MainWindowState.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -95,12 +95,12 @@ void addTagRows(QGridLayout* g, QWidget* tab, const char* labelPrefix, const std
 
 } // namespace
 
-TAudioPage::TAudioPage(TMain& main)
+TAudioPage::TAudioPage(MainWindowState& main)
     : QObject(&main), main_(main), CurrentV1Tag_(std::make_unique<TID3v1>()),
       CurrentV2Tag_(std::make_unique<TID3v2>()) {
     setObjectName(QStringLiteral("AudioPage"));
     // The page lies over the description editor: nothing of the editor may show around the tabs.
-    main.MP3Panel->setAutoFillBackground(true);
+    main.DIZPage->MP3Panel->setAutoFillBackground(true);
     buildTabV1(main.DIZPage->TabV1);
     buildTabV2(main.DIZPage->TabV2);
 
@@ -123,7 +123,7 @@ TAudioPage::TAudioPage(TMain& main)
 
 TAudioPage::~TAudioPage() = default;
 
-TAudioPage* TAudioPage::of(const TMain& main) {
+TAudioPage* TAudioPage::of(const MainWindowState& main) {
     return main.findChild<TAudioPage*>(QStringLiteral("AudioPage"), Qt::FindDirectChildrenOnly);
 }
 
@@ -262,7 +262,7 @@ void TAudioPage::showStreamInfo(const QString& file) {
 }
 
 void TAudioPage::ViewMP3(const QString& file) {
-    main_.Cornice->setTitle(QFileInfo(file).fileName());
+    main_.DIZPage->Cornice->setTitle(QFileInfo(file).fileName());
     CurrentV1Tag_ = std::make_unique<TID3v1>();
     CurrentV2Tag_ = std::make_unique<TID3v2>();
     clearFields();
@@ -352,7 +352,7 @@ void TAudioPage::IDTagWrite(const QString& file) {
 
 void TAudioPage::markModified() {
     main_.Modified = true;
-    main_.B_Save->setEnabled(true);
+    main_.DIZPage->B_Save->setEnabled(true);
 }
 
 bool TAudioPage::isMarkingKey(const QKeyEvent& e) {

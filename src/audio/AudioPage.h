@@ -23,17 +23,17 @@ class QWidget;
 
 namespace korvel {
 
-class TMain;
+class MainWindowState;
 
 class TAudioPage : public QObject {
     Q_OBJECT
 public:
     // Builds the controls into the main window's MP3Panel tabs.
-    explicit TAudioPage(TMain& main);
+    explicit TAudioPage(MainWindowState& main);
     ~TAudioPage() override;
 
     // The page's owner in a main window, if it has one.
-    static TAudioPage* of(const TMain& main);
+    static TAudioPage* of(const MainWindowState& main);
 
     // Shows the tags and stream of an MP3 file.
     void ViewMP3(const QString& file);
@@ -98,7 +98,7 @@ private:
     std::array<QString, 6> v1Texts() const;
     std::array<QString, 6> v2Texts() const;
 
-    TMain& main_;
+    MainWindowState& main_;
     std::unique_ptr<TID3v1> CurrentV1Tag_;
     std::unique_ptr<TID3v2> CurrentV2Tag_;
     std::array<QString, 6> shownV2_; // the second tab's texts as the file filled them

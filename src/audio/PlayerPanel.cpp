@@ -1,8 +1,10 @@
 #include "audio/PlayerPanel.h"
 
-#include "app/ZipMain.h"
 #include "audio/MPEGPlay.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/MFileExplorer.h"
+#include "widgets/MainWindowState.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -28,7 +30,7 @@ QToolButton* mediaButton(QFrame* panel, const char* name, QStyle::StandardPixmap
 
 } // namespace
 
-TPlayerPanel::TPlayerPanel(TMain& main) : QObject(&main), main_(main) {
+TPlayerPanel::TPlayerPanel(MainWindowState& main) : QObject(&main), main_(main) {
     setObjectName(QStringLiteral("PlayerPanel"));
     MPEG1 = new TMPEGPlayer(this);
     MPEG1->setObjectName(QStringLiteral("MPEG1"));
@@ -43,7 +45,7 @@ TPlayerPanel::TPlayerPanel(TMain& main) : QObject(&main), main_(main) {
     MPEG1->setEndPos(0);
     MPEG1->OnPosUpdate = [this](int pos, int len) { MPEG1PosUpdate(pos, len); };
 
-    QFrame* panel = main.MPanel;
+    QFrame* panel = main.DIZPage->MPanel;
     panel->setFrameShape(QFrame::StyledPanel);
     auto* h = new QHBoxLayout(panel);
     h->setContentsMargins(4, 2, 4, 2);
@@ -57,7 +59,7 @@ TPlayerPanel::TPlayerPanel(TMain& main) : QObject(&main), main_(main) {
     connect(VrMediaButton3, &QToolButton::clicked, this, &TPlayerPanel::VrMediaButton3Click);
 }
 
-TPlayerPanel* TPlayerPanel::of(const TMain& main) {
+TPlayerPanel* TPlayerPanel::of(const MainWindowState& main) {
     return main.findChild<TPlayerPanel*>(QStringLiteral("PlayerPanel"), Qt::FindDirectChildrenOnly);
 }
 
@@ -80,7 +82,7 @@ bool TPlayerPanel::InitPlayer(const QString& startDir) {
 
 void TPlayerPanel::VrMediaButton1Click() {
     guarded([this] {
-        MPEG1->setStreamName(main_.LFile->SelectedPath());
+        MPEG1->setStreamName(main_.DIZPage->LFile->SelectedPath());
         MPEG1->OpenInput();
         MPEG1->StartPlayback();
     });

@@ -10,17 +10,17 @@ class QToolButton;
 
 namespace korvel {
 
-class TMain;
+class MainWindowState;
 class TMPEGPlayer;
 
 class TPlayerPanel : public QObject {
     Q_OBJECT
 public:
     // Builds the buttons into the main window's MPanel.
-    explicit TPlayerPanel(TMain& main);
+    explicit TPlayerPanel(MainWindowState& main);
 
     // The panel of a main window, if it has one.
-    static TPlayerPanel* of(const TMain& main);
+    static TPlayerPanel* of(const MainWindowState& main);
 
     // Start-up: the player looks for its library in startDir first, then beside the program. A
     // failure is shown; false then.
@@ -38,7 +38,7 @@ private:
     // Runs a player operation; a TMPEGError (or any other failure) is shown to the user.
     template <typename F> bool guarded(F&& step);
 
-    TMain& main_;
+    MainWindowState& main_;
 };
 
 } // namespace korvel

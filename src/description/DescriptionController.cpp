@@ -1,15 +1,14 @@
 #include "description/DescriptionController.h"
 
-#include "app/DizPage.h"
-#include "app/ZipMain.h"
-#include "archive/ZipOptZ.h"
 #include "core/description/ArchiveDescription.h"
 #include "description/Cust_ext.h"
 #include "description/DescriptionDisplay.h"
 #include "description/DescriptionView.h"
 #include "platform/BytePath.h"
-#include "platform/EditingKeys.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/EditingKeys.h"
+#include "widgets/MainWindowState.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -40,7 +39,7 @@ QString escapeMnemonic(QString s) {
 
 } // namespace
 
-DescriptionController::DescriptionController(TMain& main)
+DescriptionController::DescriptionController(MainWindowState& main)
     : QObject(&main), main_(main), display_(new DescriptionDisplay(main)) {
     TDizPage* page = main.DIZPage;
     main.hooks.ViewInfo = [this](const QString& path) { ViewInfo(path); };
@@ -58,19 +57,19 @@ DescriptionController::DescriptionController(TMain& main)
     connect(page->B_view, &QAbstractButton::clicked, this, &DescriptionController::B_viewClick);
     // "Save info" is handled here (a description that did not reach the archive stays marked);
     // the main window's plain handler steps aside.
-    disconnect(page->B_Save, &QToolButton::clicked, &main_, &TMain::B_SaveClick);
+    disconnect(page->B_Save, &QToolButton::clicked, &main_, nullptr);
     connect(page->B_Save, &QAbstractButton::clicked, this, &DescriptionController::B_SaveClick);
     editor_ = page->DIZEdit;
     keepLineEndsCrLf(editor_);
     editor_->installEventFilter(this);
     // The note under the editor for a description too large to edit; the audio view hides it.
-    cutNote_ = new QLabel(QString::fromLatin1(kCutNote), main.Cornice);
+    cutNote_ = new QLabel(QString::fromLatin1(kCutNote), main.DIZPage->Cornice);
     cutNote_->setObjectName(QStringLiteral("DIZNote"));
     cutNote_->setWordWrap(true);
     cutNote_->hide();
-    if (auto* grid = qobject_cast<QGridLayout*>(main.Cornice->layout()))
+    if (auto* grid = qobject_cast<QGridLayout*>(main.DIZPage->Cornice->layout()))
         grid->addWidget(cutNote_, 2, 0);
-    audioPanel_ = main.MP3Panel;
+    audioPanel_ = main.DIZPage->MP3Panel;
     audioPanel_->installEventFilter(this);
     setCaptionMember(page->Cornice->title());
 }
@@ -116,7 +115,7 @@ QString DescriptionController::customCaption() const {
 }
 
 QString DescriptionController::captionMember() const {
-    const QGroupBox* c = main_.Cornice;
+    const QGroupBox* c = main_.DIZPage->Cornice;
     const QVariant member = c->property(kMemberProperty);
     if (member.isValid() && c->title() == escapeMnemonic(member.toString()))
         return member.toString();
@@ -124,8 +123,8 @@ QString DescriptionController::captionMember() const {
 }
 
 void DescriptionController::setCaptionMember(const QString& member) {
-    main_.Cornice->setProperty(kMemberProperty, member);
-    main_.Cornice->setTitle(escapeMnemonic(member));
+    main_.DIZPage->Cornice->setProperty(kMemberProperty, member);
+    main_.DIZPage->Cornice->setTitle(escapeMnemonic(member));
 }
 
 LookupRequest DescriptionController::lookupSettings(const QString& path) const {
@@ -150,8 +149,7 @@ void DescriptionController::ViewInfo(const QString& path) {
     // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
     // that needs a password or its other volumes is said so.
     if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume)
-        Prompts::current().inform(&main_, main_.windowTitle(),
-                                  pathText(problem.message));
+        Prompts::current().inform(&main_, main_.windowTitle(), pathText(problem.message));
 }
 
 void DescriptionController::GestCust(QAction* entry) {
@@ -165,13 +163,13 @@ void DescriptionController::GestCust(QAction* entry) {
 }
 
 void DescriptionController::B_viewClick() {
-    main_.B_autoview->setChecked(false);
+    main_.DIZPage->B_autoview->setChecked(false);
     main_.GetInfo(main_.CurrentFile);
 }
 
 void DescriptionController::showCut(bool cut) {
     cut_ = cut;
-    main_.DIZEdit->setReadOnly(cut);
+    main_.DIZPage->DIZEdit->setReadOnly(cut);
     cutNote_->setVisible(cut);
 }
 
@@ -179,7 +177,7 @@ void DescriptionController::DIZEditKeyDown(QKeyEvent* key) {
     if (cut_ || !korvel::isEditingKey(*key))
         return;
     main_.Modified = true;
-    main_.B_Save->setEnabled(true);
+    main_.DIZPage->B_Save->setEnabled(true);
 }
 
 bool DescriptionController::Embed(const QString& archive, const QString& member) {
@@ -197,7 +195,7 @@ bool DescriptionController::Embed(const QString& archive, const QString& member)
         Prompts::current().showError(&main_, main_.windowTitle(), QString::fromLatin1(kCutNote));
         return true;
     }
-    const char level = zipOpt_ ? zipOpt_->levelForEmbedding() : '6';
+    const char level = embeddingLevel_ ? embeddingLevel_() : '6';
     const std::optional<std::string> bytes = display_->bytesToStore();
     if (!bytes) {
         last_ = EmbedOutcome{};
@@ -216,14 +214,14 @@ bool DescriptionController::Embed(const QString& archive, const QString& member)
 }
 
 void DescriptionController::B_SaveClick() {
-    const bool description = main_.MP3Panel->isHidden();
+    const bool description = main_.DIZPage->MP3Panel->isHidden();
     if (!main_.SaveChanges())
         return; // the text file could not be made: the edit stays unsaved
     // A description that did not reach the archive stays marked, so "Save info" can try again.
     if (description && (notZip_ || !last_.saved()))
         return;
     main_.Modified = false;
-    main_.B_Save->setEnabled(false);
+    main_.DIZPage->B_Save->setEnabled(false);
 }
 
 bool DescriptionController::eventFilter(QObject* watched, QEvent* event) {

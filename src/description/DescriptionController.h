@@ -21,19 +21,19 @@ class QToolButton;
 
 namespace korvel {
 
-class TMain;
+class MainWindowState;
 class DescriptionDisplay;
 class TCustom_ext;
-class TFrmZipOpt;
 
 class DescriptionController : public QObject {
     Q_OBJECT
 public:
     // Installs the ViewInfo and Embed hooks and connects the description buttons of `main`.
-    explicit DescriptionController(TMain& main);
+    explicit DescriptionController(MainWindowState& main);
 
-    // The options dialog whose level box gives the embedding level (level '6' without one).
-    void setZipOptions(TFrmZipOpt* frmZipOpt) { zipOpt_ = frmZipOpt; }
+    // Where the embedding level comes from: the zip options dialog's level box (level '6' without
+    // one). The packer's dialog is handed in by whoever assembles the windows.
+    void setEmbeddingLevel(std::function<char()> level) { embeddingLevel_ = std::move(level); }
     // The custom file dialog: its list feeds the lookup, it builds CustMenu, and "Custom file..."
     // shows it. Call before its FormCreate.
     void setCustomFile(TCustom_ext* custom);
@@ -81,8 +81,8 @@ private:
     SearchMode currentMode() const;
     void showCut(bool cut);
 
-    TMain& main_;
-    TFrmZipOpt* zipOpt_ = nullptr;
+    MainWindowState& main_;
+    std::function<char()> embeddingLevel_;
     TCustom_ext* custom_ = nullptr;
     std::filesystem::path tempBase_;
     EmbedOutcome last_;

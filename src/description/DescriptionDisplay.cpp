@@ -1,11 +1,11 @@
 #include "description/DescriptionDisplay.h"
 
-#include "app/DizPage.h"
-#include "app/ZipMain.h"
 #include "core/description/DescriptionText.h"
 #include "core/render/PsfFont.h"
 #include "core/render/ScreenPicture.h"
 #include "platform/Prompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/MainWindowState.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -54,7 +54,7 @@ bool writeBytes(const QString& path, const std::string& bytes) {
 
 } // namespace
 
-DescriptionDisplay::DescriptionDisplay(TMain& main) : QObject(&main), main_(main) {
+DescriptionDisplay::DescriptionDisplay(MainWindowState& main) : QObject(&main), main_(main) {
     auto* group = new QActionGroup(this);
     QAction* first = main.M_CodePage->actions().isEmpty() ? nullptr : main.M_CodePage->actions().front();
     for (CodePage page : kAllCodePages) {
@@ -119,7 +119,7 @@ void DescriptionDisplay::showDescription(std::string_view bytes) {
     tail_.assign(layout_.parts.tail);
     ansi_ = layout_.ansi;
     const std::u32string shownText = descriptionToDisplay(text_, page_);
-    main_.DIZEdit->setPlainText(
+    main_.DIZPage->DIZEdit->setPlainText(
         QString::fromUcs4(shownText.data(), static_cast<qsizetype>(shownText.size())));
 
     TDizPage* p = main_.DIZPage;
@@ -146,7 +146,7 @@ void DescriptionDisplay::render() {
     const PsfFont* f = ansi_ && !main_.M_RawText->isChecked() ? font() : nullptr;
     if (!f) {
         p->DIZPicture->clear();
-        p->DIZStack->setCurrentWidget(main_.DIZEdit);
+        p->DIZStack->setCurrentWidget(main_.DIZPage->DIZEdit);
         return;
     }
     // A picture is at most 32,767 pixels high on screen: the view shows the first 2,000 rows
@@ -179,7 +179,7 @@ const PsfFont* DescriptionDisplay::font() {
 void DescriptionDisplay::showRawText(bool raw) {
     main_.M_RawText->setChecked(raw);
     if (raw) {
-        main_.DIZPage->DIZStack->setCurrentWidget(main_.DIZEdit);
+        main_.DIZPage->DIZStack->setCurrentWidget(main_.DIZPage->DIZEdit);
         return;
     }
     // Back to the picture: of the text as it is now, edits included.
@@ -190,7 +190,7 @@ void DescriptionDisplay::showRawText(bool raw) {
 }
 
 std::optional<std::string> DescriptionDisplay::currentBytes(bool tell) {
-    const QList<uint> ucs4 = main_.DIZEdit->document()->toRawText().toUcs4();
+    const QList<uint> ucs4 = main_.DIZPage->DIZEdit->document()->toRawText().toUcs4();
     const std::u32string text(ucs4.begin(), ucs4.end());
     std::optional<char32_t> missing;
     std::string bytes = displayToDescription(text, page_, &missing);
@@ -279,7 +279,7 @@ bool DescriptionDisplay::exportText(const QString& path) {
 
 // The member on screen without its extension: the start of an export's file name.
 QString DescriptionDisplay::exportBaseName() const {
-    return QFileInfo(main_.Cornice->title().replace(QStringLiteral("&&"), QStringLiteral("&")))
+    return QFileInfo(main_.DIZPage->Cornice->title().replace(QStringLiteral("&&"), QStringLiteral("&")))
         .completeBaseName();
 }
 

@@ -24,13 +24,13 @@ class QAction;
 
 namespace korvel {
 
-class TMain;
+class MainWindowState;
 
 class DescriptionDisplay : public QObject {
     Q_OBJECT
 public:
     // Fills the code page menu of `main` and handles its description items.
-    explicit DescriptionDisplay(TMain& main);
+    explicit DescriptionDisplay(MainWindowState& main);
 
     // Shows the bytes of a description (read from korvel.ini the first time: the code page).
     void showDescription(std::string_view bytes);
@@ -71,7 +71,7 @@ private:
     const PsfFont* font();
     QString exportBaseName() const;
 
-    TMain& main_;
+    MainWindowState& main_;
     mutable ViewSetting setting_;
     mutable bool settingLoaded_ = false;
     CodePage page_ = CodePage::Cp437;

@@ -1,9 +1,9 @@
 #include "filemanager/FileManagerPage.h"
 
-#include "app/FolderHistory.h"
-#include "app/MFileExplorer.h"
 #include "filemanager/AMHFileOp.h"
 #include "platform/Prompts.h"
+#include "widgets/FolderHistory.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

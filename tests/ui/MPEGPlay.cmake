@@ -23,7 +23,7 @@ foreach(stub ${mpegplay_stubs})
 endforeach()
 
 korvel_add_test(NAME test_mpegplay GUI SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_mpegplay.cpp
-                LIBS korvel_ui Qt6::Test)
+                LIBS korvel_audio_ui Qt6::Test)
 set_target_properties(test_mpegplay PROPERTIES AUTOMOC ON)
 add_dependencies(test_mpegplay mpegdll ${mpegplay_stub_targets})
 target_compile_definitions(test_mpegplay PRIVATE KORVEL_MPEGDLL_STUBS="${mpegplay_stub_dir}")

@@ -2,8 +2,6 @@
 // id3v2 and mutagen, picked in the browser pane; the tag editors, the stream texts, the marking
 // keys, the copy buttons, the saves and their messages, and play/stop through the decoder library.
 #include "AudioFixtures.h"
-#include "app/DizPage.h"
-#include "app/FileListModel.h"
 #include "app/ZipMain.h"
 #include "audio/AudioHooks.h"
 #include "audio/AudioPage.h"
@@ -11,6 +9,8 @@
 #include "audio/PlayerPanel.h"
 #include "core/audio/ID3v2.h"
 #include "platform/ScriptedPrompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/FileListModel.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

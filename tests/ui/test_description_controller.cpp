@@ -3,8 +3,6 @@
 // (with "Save info" and with "Save the changes ?"), the failures of a save, and long descriptions.
 #include "../support/ArchiveBytes.h"
 #include "../support/ArchiveFixtures.h"
-#include "app/DizPage.h"
-#include "app/FileListModel.h"
 #include "app/ZipMain.h"
 #include "archive/ZipOptZ.h"
 #include "core/description/DescriptionText.h"
@@ -14,6 +12,8 @@
 #include "engineclient/Engines.h"
 #include "engineclient/Zip32.h"
 #include "platform/ScriptedPrompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/FileListModel.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -158,7 +158,7 @@ private slots:
         view->setTempBase(temps);
         QVERIFY(main->FormCreate());
         zipOpt = std::make_unique<TFrmZipOpt>(main.get());
-        view->setZipOptions(zipOpt.get());
+        view->setEmbeddingLevel([z = zipOpt.get()] { return z->levelForEmbedding(); });
         custom = std::make_unique<TCustom_ext>(main.get());
         view->setCustomFile(custom.get());
         main->pgm_init();

@@ -4,13 +4,13 @@
 // the page lacks, the SAUCE fields, and the picture and text exports.
 #include "../support/ArchiveFixtures.h"
 #include "RenderSupport.h"
-#include "app/DizPage.h"
 #include "app/ZipMain.h"
 #include "core/ProfileFile.h"
 #include "description/DescriptionController.h"
 #include "description/DescriptionDisplay.h"
 #include "engineclient/Engines.h"
 #include "platform/ScriptedPrompts.h"
+#include "widgets/DizPage.h"
 
 #include <QAction>
 #include <QGroupBox>

@@ -1,12 +1,12 @@
 // The file manager page driven as a person would, on real folders: which pane a command takes
 // its files from, the questions and their counts, drops between the panes, the Delete key, the
 // order in which the panes are listed again, and the operations it refuses.
-#include "app/FileListModel.h"
 #include "app/ZipMain.h"
 #include "filemanager/AMHFileOp.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/PathText.h"
 #include "platform/ScriptedPrompts.h"
+#include "widgets/FileListModel.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

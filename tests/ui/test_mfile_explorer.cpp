@@ -1,8 +1,8 @@
 // The file list view driven as a person would: keys, double clicks, header clicks, selection.
-#include "app/FileListModel.h"
-#include "app/MFileExplorer.h"
 #include "platform/DefaultCommand.h"
 #include "platform/Volumes.h"
+#include "widgets/FileListModel.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QHeaderView>
 #include <QListView>

@@ -2,13 +2,13 @@
 // rows removed with Delete, the archive named with the save dialog, "Zip!" pressed. Archives
 // made here must pass `unzip -t` and hold what was listed.
 #include "../support/ArchiveFixtures.h"
-#include "app/FileListModel.h"
 #include "app/ZipMain.h"
 #include "archive/PackerPage.h"
 #include "engineclient/Zip32.h"
 #include "lang/LanguageApplier.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/Volumes.h"
+#include "widgets/FileListModel.h"
 
 #include <QComboBox>
 #include <QLabel>

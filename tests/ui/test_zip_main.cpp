@@ -1,13 +1,13 @@
 // The main window driven as a person would: the browser pane, the view-style strip, the pages,
 // the unsaved-changes questions, the dispatch of a picked file, the menus and the ways out.
-#include "app/DizPage.h"
-#include "app/FileListModel.h"
 #include "app/ZipMain.h"
 #include "archive/PackerPage.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/DefaultCommand.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/Volumes.h"
+#include "widgets/DizPage.h"
+#include "widgets/FileListModel.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -3,8 +3,6 @@
 // is compared with what the `unzip` tool extracts from the same archive with the same flags.
 #include "../support/ArchiveBytes.h"
 #include "../support/ArchiveFixtures.h"
-#include "app/DizPage.h"
-#include "app/FileListModel.h"
 #include "app/ZipMain.h"
 #include "archive/ZipUnzip.h"
 #include "archive/ZipWait.h"
@@ -12,6 +10,8 @@
 #include "lang/LanguageApplier.h"
 #include "platform/PathText.h"
 #include "platform/ScriptedPrompts.h"
+#include "widgets/DizPage.h"
+#include "widgets/FileListModel.h"
 
 #include <QCheckBox>
 #include <QDirIterator>

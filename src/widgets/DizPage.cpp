@@ -1,8 +1,8 @@
-#include "app/DizPage.h"
+#include "widgets/DizPage.h"
 
-#include "app/FolderHistory.h"
-#include "app/MFileExplorer.h"
 #include "core/archive/ArchiveNames.h"
+#include "widgets/FolderHistory.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,7 +1,7 @@
-#include "app/FolderHistory.h"
+#include "widgets/FolderHistory.h"
 
-#include "app/MFileExplorer.h"
 #include "platform/Volumes.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QComboBox>
 #include <QLineEdit>

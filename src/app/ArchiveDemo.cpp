@@ -1,9 +1,9 @@
-#include "archive/ArchiveDemo.h"
+#include "app/ArchiveDemo.h"
 
-#include "app/MFileExplorer.h"
 #include "app/ZipMain.h"
 #include "archive/PackerPage.h"
 #include "archive/ZipUnzip.h"
+#include "widgets/MFileExplorer.h"
 
 #include <QFileInfo>
 #include <QListWidget>
@@ -24,8 +24,9 @@ void archiveDemoHook(TMain& main) {
         main.GetInfo(main.CurrentFile);
         QTimer::singleShot(300, &main, [&main] {
             main.B_UnzipClick();
-            if (main.FrmUnzip && qEnvironmentVariable("KORVEL_DEMO_WIDE") == QLatin1String("1"))
-                main.FrmUnzip->B_Options->click();
+            auto* unzip = qobject_cast<TFrmUnzip*>(main.FrmUnzip);
+            if (unzip && qEnvironmentVariable("KORVEL_DEMO_WIDE") == QLatin1String("1"))
+                unzip->B_Options->click();
         });
     } else if (!folder.isEmpty()) {
         TPackerPage* page = main.PackPage;

@@ -1,4 +1,4 @@
-#include "platform/EditingKeys.h"
+#include "widgets/EditingKeys.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "app/FileListModel.h"
+#include "widgets/FileListModel.h"
 
 #include "platform/FileTypes.h"
 

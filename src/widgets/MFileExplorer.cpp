@@ -1,11 +1,11 @@
-#include "app/MFileExplorer.h"
+#include "widgets/MFileExplorer.h"
 
-#include "app/FileListModel.h"
 #include "core/files/DirectoryRules.h"
 #include "platform/DefaultCommand.h"
 #include "platform/FolderView.h"
 #include "platform/PathText.h"
 #include "platform/Volumes.h"
+#include "widgets/FileListModel.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
