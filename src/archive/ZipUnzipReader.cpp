@@ -6,10 +6,10 @@
 #include "archive/ZipWait.h"
 #include "core/archive/ArchiveReader.h"
 #include "core/archive/EntryListing.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
@@ -19,8 +19,9 @@ namespace {
 
 constexpr int MaxProblemLines = 12;
 
+// Names and messages hold the file system's bytes, Latin-1 names too: kept whole both ways.
 QString fromBytes(const std::string& s) {
-    return QFile::decodeName(QByteArray::fromStdString(s));
+    return pathText(s);
 }
 
 // A stored name as a pattern that matches that name only.
@@ -38,7 +39,7 @@ std::string literalBytes(const std::string& name) {
 } // namespace
 
 bool TFrmUnzip::listWithReader(const QString& archive) {
-    const std::string path = QFile::encodeName(archive).toStdString();
+    const std::string path = pathBytes(archive);
     if (!isReaderArchive(path))
         return false;
     MemberNames().clear();
@@ -59,7 +60,7 @@ bool TFrmUnzip::listWithReader(const QString& archive) {
 }
 
 bool TFrmUnzip::extractWithReader(const QString& archive, const QString& destination, bool all) {
-    const std::string path = QFile::encodeName(archive).toStdString();
+    const std::string path = pathBytes(archive);
     if (!isReaderArchive(path))
         return false;
     QStringList& chosen = ExtractNames();
@@ -73,7 +74,7 @@ bool TFrmUnzip::extractWithReader(const QString& archive, const QString& destina
             continue;
         chosen << members.at(i);
         rq.names.push_back(sameArchive ? literalBytes(listedBytes_[static_cast<std::size_t>(i)])
-                                       : QFile::encodeName(literalPattern(members.at(i))).toStdString());
+                                       : pathBytes(literalPattern(members.at(i))));
     }
     if (chosen.isEmpty())
         return true;
@@ -87,7 +88,7 @@ bool TFrmUnzip::extractWithReader(const QString& archive, const QString& destina
 
     ExtractReport report;
     ArchiveResult r;
-    const std::string dest = QFile::encodeName(destination).toStdString();
+    const std::string dest = pathBytes(destination);
     runWithBusyWindow(
         [&] {
             r = archiveReader().extract(path, dest, rq, report);
