@@ -45,11 +45,11 @@ bool endsWithKvl(const std::string& name) {
 std::vector<std::string> languageFileNames(const std::string& folder, bool withOthers) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = e.path().filename().string();
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
         std::error_code kind;
-        if (!endsWithKvl(name) || e.is_directory(kind) ||
-            (!withOthers && (name.front() == '.' || !e.is_regular_file(kind))))
+        if (!endsWithKvl(name) || it->is_directory(kind) ||
+            (!withOthers && (name.front() == '.' || !it->is_regular_file(kind))))
             continue;
         names.push_back(name);
     }
