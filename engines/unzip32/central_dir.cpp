@@ -48,6 +48,13 @@ void appendUtf8(std::string& s, uint32_t c) {
     }
 }
 
+// Hosts whose names are in the DOS code page when they are not UTF-8, as unzip takes them:
+// MS-DOS (FAT), OS/2 (HPFS) and Windows (NTFS). Names from other hosts, Unix above all, are the
+// bytes the writer's file system held (Latin-1 names from old disks too) and are kept as such.
+bool namesInCodePage437(uint8_t host) {
+    return host == 0 || host == 6 || host == 11;
+}
+
 // libzip's guess: printable ASCII, tab, CR, LF and well-formed UTF-8 sequences; anything else
 // (other control bytes included) means code page 437.
 bool validUtf8(std::string_view s) {
@@ -260,14 +267,14 @@ bool CentralDirectory::next(CdEntry& out) {
     }
     out.localOffset += static_cast<uint64_t>(shift_);
 
-    // Name decoding as libzip does it.
+    // Name decoding as libzip does it, but for the hosts whose names are bytes.
     std::string_view up;
     if (findExtra(out.extra, 0x7075, up) && up.size() >= 5 && up[0] == 1 &&
         le32(reinterpret_cast<const unsigned char*>(up.data() + 1)) ==
             static_cast<uint32_t>(
                 ::crc32(0, reinterpret_cast<const Bytef*>(raw.data()), static_cast<uInt>(raw.size())))) {
         out.name.assign(up.substr(5));
-    } else if ((out.flags & 0x800) || validUtf8(raw)) {
+    } else if ((out.flags & 0x800) || validUtf8(raw) || !namesInCodePage437(out.madeBy)) {
         out.name.assign(raw);
     } else {
         out.name.clear();

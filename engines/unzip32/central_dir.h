@@ -5,8 +5,10 @@
 // record is not trusted (every record up to the end records counts), a zip64 locator that leads
 // nowhere is taken for bytes of a name, and sizes and offsets come from the central directory
 // (the local header only tells where the data begins). Names are decoded as libzip decodes them
-// (UTF-8 flag, Info-ZIP Unicode path field, else UTF-8 when valid, else code page 437). Every
-// offset is bounds-checked; split archives and damaged directories make open() fail.
+// (UTF-8 flag, Info-ZIP Unicode path field, else UTF-8 when valid, else code page 437), except
+// that names written on hosts other than DOS, OS/2 and Windows stay the bytes stored, as unzip
+// keeps them. Every offset is bounds-checked; split archives and damaged directories make open()
+// fail.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +21,7 @@ namespace korvel::engine {
 
 struct CdEntry {
     uint64_t index = 0;
-    std::string name;         // decoded, UTF-8
+    std::string name;         // decoded: UTF-8, or the stored bytes of a Unix name
     std::string_view rawName; // as stored (only while the reader's map lives)
     uint16_t flags = 0, method = 0, dosTime = 0, dosDate = 0;
     uint8_t madeBy = 0; // host system

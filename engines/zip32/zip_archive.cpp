@@ -235,18 +235,33 @@ bool Job::isNewer(zip_t* za, zip_uint64_t idx, const struct stat& st) const {
     return disk > mt.when;
 }
 
+// The names a member answers to: the bytes stored (a Unix name, Latin-1 ones from old disks too)
+// and, when it reads them otherwise, libzip's reading (a DOS tool's code page 437 name as UTF-8).
+// Empty for a deleted member.
+std::vector<std::string> namesOf(zip_t* za, zip_uint64_t i) {
+    const char* raw = zip_get_name(za, i, ZIP_FL_ENC_RAW);
+    if (!raw)
+        return {};
+    std::vector<std::string> out{raw};
+    const char* guessed = zip_get_name(za, i, ZIP_FL_ENC_GUESS);
+    if (guessed && out.front() != guessed)
+        out.emplace_back(guessed);
+    return out;
+}
+
 int Job::deleteEntries(zip_t* za, const std::vector<std::string>& names) {
     const zip_int64_t count = zip_get_num_entries(za, 0);
     int deleted = 0;
     for (const auto& pattern : names) {
         bool matched = false;
         for (zip_int64_t i = 0; i < count; ++i) {
-            const char* n = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
-            if (!n)
+            const std::vector<std::string> ns = namesOf(za, static_cast<zip_uint64_t>(i));
+            if (ns.empty())
                 continue; // already deleted
-            if (wildmatch(pattern, n, false)) {
+            if (std::any_of(ns.begin(), ns.end(),
+                            [&](const std::string& n) { return wildmatch(pattern, n, false); })) {
                 zip_delete(za, static_cast<zip_uint64_t>(i));
-                say("deleting: " + std::string(n));
+                say("deleting: " + ns.back());
                 matched = true;
                 ++deleted;
             }
@@ -264,11 +279,18 @@ int Job::deleteEntries(zip_t* za, const std::vector<std::string>& names) {
 std::vector<zip_uint64_t> sameNamed(zip_t* za, zip_int64_t count, const std::string& member) {
     std::vector<zip_uint64_t> out;
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* n = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
-        if (n && ::strcasecmp(n, member.c_str()) == 0)
+        const std::vector<std::string> ns = namesOf(za, static_cast<zip_uint64_t>(i));
+        if (std::any_of(ns.begin(), ns.end(),
+                        [&](const std::string& n) { return ::strcasecmp(n.c_str(), member.c_str()) == 0; }))
             out.push_back(static_cast<zip_uint64_t>(i));
     }
     return out;
+}
+
+// A folder member of exactly that name, stored bytes or libzip's reading; -1 when there is none.
+zip_int64_t folderIndex(zip_t* za, const std::string& member) {
+    const zip_int64_t raw = zip_name_locate(za, member.c_str(), ZIP_FL_ENC_RAW);
+    return raw >= 0 ? raw : zip_name_locate(za, member.c_str(), ZIP_FL_ENC_GUESS);
 }
 
 void setUnixAttributes(zip_t* za, zip_uint64_t idx, const Item& it, bool exactTime) {
@@ -372,7 +394,7 @@ Job::Added Job::addItem(zip_t* za, zip_int64_t original, const Item& it) {
     std::vector<zip_uint64_t> same;
     if (!it.dir)
         same = sameNamed(za, original, it.member);
-    const zip_int64_t existing = it.dir         ? zip_name_locate(za, it.member.c_str(), ZIP_FL_ENC_GUESS)
+    const zip_int64_t existing = it.dir         ? folderIndex(za, it.member)
                                  : same.empty() ? -1
                                                 : static_cast<zip_int64_t>(same.front());
     if (o_.fFreshen && existing < 0)

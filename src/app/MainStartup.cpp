@@ -159,7 +159,7 @@ void TMain::pgm_init() {
     LanguageName = QStringLiteral("default");
     if (hooks.SetLanguageFolder)
         hooks.SetLanguageFolder(StartDir);
-    LanguageName = QString::fromLocal8Bit(ini.value("International", "Language", "default"));
+    LanguageName = pathText(ini.value("International", "Language", "default"));
     if (LanguageName != QLatin1String("default") && hooks.ApplyLanguage)
         // A language stored with its folder (a file shipped beside the program) is taken as is.
         hooks.ApplyLanguage(QDir::isAbsolutePath(LanguageName) ? LanguageName : inStartDir(LanguageName));

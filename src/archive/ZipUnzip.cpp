@@ -347,9 +347,10 @@ void TFrmUnzip::Get_Contents(const QString& archive) {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(members.size()));
     names.reserve(static_cast<qsizetype>(members.size()));
+    // Member names are bytes (Latin-1 ones from old archives too): kept whole for extraction.
     for (const ArchiveMember& m : members) {
-        names << QString::fromUtf8(m.name);
-        lines << QString::fromUtf8(m.line);
+        names << pathText(m.name);
+        lines << pathText(m.line);
     }
     FilesList->addItems(lines);
     listedArchive_ = archive;
@@ -394,7 +395,7 @@ void TFrmUnzip::UnZip_SelectedFiles(const QString& archive, bool all) {
     if (!(chosen.size() == members.size() && archive == listedArchive_)) {
         include.reserve(static_cast<std::size_t>(chosen.size()));
         for (const QString& n : chosen)
-            include.push_back(literalPattern(n).toUtf8().toStdString());
+            include.push_back(pathBytes(literalPattern(n)));
     }
     const ExtractFlags f = flags();
     const std::string path = pathBytes(archive), dest = pathBytes(destination);

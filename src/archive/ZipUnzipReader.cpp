@@ -5,10 +5,10 @@
 #include "archive/ZipWait.h"
 #include "core/archive/ArchiveReader.h"
 #include "core/archive/EntryListing.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
@@ -18,8 +18,9 @@ namespace {
 
 constexpr int MaxProblemLines = 12;
 
+// Names and messages hold the file system's bytes, Latin-1 names too: kept whole both ways.
 QString fromBytes(const std::string& s) {
-    return QFile::decodeName(QByteArray::fromStdString(s));
+    return pathText(s);
 }
 
 // A stored name as a pattern that matches that name only.
@@ -37,7 +38,7 @@ std::string literalBytes(const std::string& name) {
 } // namespace
 
 bool TFrmUnzip::listWithReader(const QString& archive) {
-    const std::string path = QFile::encodeName(archive).toStdString();
+    const std::string path = pathBytes(archive);
     if (!isReaderArchive(path))
         return false;
     MemberNames().clear();
@@ -58,7 +59,7 @@ bool TFrmUnzip::listWithReader(const QString& archive) {
 }
 
 bool TFrmUnzip::extractWithReader(const QString& archive, const QString& destination, bool all) {
-    const std::string path = QFile::encodeName(archive).toStdString();
+    const std::string path = pathBytes(archive);
     if (!isReaderArchive(path))
         return false;
     QStringList& chosen = ExtractNames();
@@ -72,7 +73,7 @@ bool TFrmUnzip::extractWithReader(const QString& archive, const QString& destina
             continue;
         chosen << members.at(i);
         rq.names.push_back(sameArchive ? literalBytes(listedBytes_[static_cast<std::size_t>(i)])
-                                       : QFile::encodeName(literalPattern(members.at(i))).toStdString());
+                                       : pathBytes(literalPattern(members.at(i))));
     }
     if (chosen.isEmpty())
         return true;
@@ -86,7 +87,7 @@ bool TFrmUnzip::extractWithReader(const QString& archive, const QString& destina
 
     ExtractReport report;
     ArchiveResult r;
-    const std::string dest = QFile::encodeName(destination).toStdString();
+    const std::string dest = pathBytes(destination);
     runWithBusyWindow(
         [&] {
             r = archiveReader().extract(path, dest, rq, report);

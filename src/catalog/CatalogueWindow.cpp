@@ -5,11 +5,11 @@
 #include "core/catalog/ZipDescriptionSource.h"
 #include "engineclient/Engines.h"
 #include "platform/DefaultCommand.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -81,11 +81,11 @@ void TCatalogue::catalogueFolder(const QString& folder, const LookupRequest& loo
     }
     output_ = out;
     catalog::CatalogJob job;
-    job.folders = {QFile::encodeName(folder).toStdString()};
+    job.folders = {pathBytes(folder)}; // the file system's bytes, Latin-1 names too
     job.recursive = true;
     job.format = formatForFile(out);
-    job.output = QFile::encodeName(out).toStdString();
-    job.write.title = "Catalogue of " + QDir::toNativeSeparators(folder).toStdString();
+    job.output = pathBytes(out);
+    job.write.title = "Catalogue of " + pathBytes(folder);
     auto unzip = Engines::unzip().Wiz_SingleEntryUnzip;
 
     stop_ = false;

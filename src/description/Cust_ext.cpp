@@ -145,7 +145,7 @@ bool TCustom_ext::WriteCustoms() {
 }
 
 void TCustom_ext::addName(const std::string& name) {
-    auto* item = new QListWidgetItem(QString::fromStdString(name), L_cFile);
+    auto* item = new QListWidgetItem(pathText(name), L_cFile);
     item->setData(Qt::UserRole, QByteArray::fromStdString(name));
 }
 
@@ -165,8 +165,8 @@ std::vector<std::string> TCustom_ext::customNameList() const {
 
 void TCustom_ext::B_AddClick() {
     const QString name = T_cFile->text();
-    if (checkNewCustomName(customNameList(), name.toStdString()) == CustomNameCheck::Ok) {
-        addName(name.toStdString());
+    if (checkNewCustomName(customNameList(), pathBytes(name)) == CustomNameCheck::Ok) {
+        addName(pathBytes(name));
         T_cFile->clear();
     }
     T_cFile->setFocus();

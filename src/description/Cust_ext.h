@@ -47,8 +47,8 @@ public:
     bool WriteCustoms();
 
     // The list, in order: what the description lookup tries. customNameList() gives each name's
-    // bytes exactly as the file held them (the list box shows them as UTF-8); customNames() the
-    // texts shown.
+    // bytes exactly as the file held them; customNames() the texts shown, which give back those
+    // bytes (PathText: a byte that is no UTF-8 is kept as a character of its own).
     QStringList customNames() const;
     std::vector<std::string> customNameList() const;
     QString customListPath() const;

@@ -131,8 +131,9 @@ LookupRequest DescriptionController::lookupSettings(const QString& path) const {
     LookupRequest req;
     req.archivePath = pathBytes(path);
     req.mode = currentMode();
-    req.customCaption = customCaption().toStdString();
-    req.allCustomCaption = main_.AllCustomCaption.toStdString();
+    // A custom name is a member name: the bytes it stands for, Latin-1 ones too.
+    req.customCaption = pathBytes(customCaption());
+    req.allCustomCaption = pathBytes(main_.AllCustomCaption);
     if (custom_)
         req.customNames = custom_->customNameList();
     return req;
@@ -145,7 +146,7 @@ void DescriptionController::ViewInfo(const QString& path) {
     display_->showDescription(r.text);
     showCut(r.cut);
     if (r.caption)
-        setCaptionMember(QString::fromStdString(*r.caption));
+        setCaptionMember(pathText(*r.caption)); // the member a save writes, byte for byte
     // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
     // that needs a password or its other volumes is said so.
     if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume)

@@ -3,6 +3,7 @@
 #include "core/description/DescriptionText.h"
 #include "core/render/PsfFont.h"
 #include "core/render/ScreenPicture.h"
+#include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "widgets/DizPage.h"
 #include "widgets/MainWindowState.h"
@@ -89,13 +90,12 @@ const ViewSetting& DescriptionDisplay::setting() const {
 void DescriptionDisplay::loadSetting() const {
     if (settingLoaded_ || main_.StartDir.isEmpty())
         return;
-    setting_ = storedViewSetting(QFile::encodeName(main_.StartDir).toStdString());
+    setting_ = storedViewSetting(pathBytes(main_.StartDir));
     settingLoaded_ = true;
 }
 
 void DescriptionDisplay::storeSetting() {
-    if (!main_.StartDir.isEmpty() &&
-        !storeViewSetting(QFile::encodeName(main_.StartDir).toStdString(), setting_))
+    if (!main_.StartDir.isEmpty() && !storeViewSetting(pathBytes(main_.StartDir), setting_))
         Prompts::current().showError(&main_, main_.windowTitle(),
                                      QStringLiteral("Cannot write %1.").arg(main_.inStartDir("korvel.ini")));
 }

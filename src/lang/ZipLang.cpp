@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +15,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace korvel {
 namespace {
@@ -26,6 +29,35 @@ constexpr int ShippedPathRole = Qt::UserRole + 1;
 
 std::string localPath(const QString& s) {
     return pathBytes(s);
+}
+
+bool endsWithKvl(const std::string& name) {
+    if (name.size() < 4)
+        return false;
+    std::string end = name.substr(name.size() - 4);
+    std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return std::tolower(c); });
+    return end == ".kvl";
+}
+
+// The names (bytes, Latin-1 ones too) of the language files in folder, sorted without regard to
+// case. withOthers: anything but a folder counts, hidden files too; otherwise regular files that
+// are not hidden.
+std::vector<std::string> languageFileNames(const std::string& folder, bool withOthers) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code kind;
+        if (!endsWithKvl(name) || it->is_directory(kind) ||
+            (!withOthers && (name.front() == '.' || !it->is_regular_file(kind))))
+            continue;
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const int c = QString::compare(pathText(a), pathText(b), Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
 }
 
 QToolButton* speedButton(QWidget* parent, const char* name, const QString& text, const QColor& color,
@@ -168,30 +200,31 @@ void TLangForm::refreshFileBox() {
         return;
     // The file list box of the start-up folder: files only, names matched like "*.kvl" on the
     // system the files were made for, that is without regard to case.
-    QDir dir(startDir_);
-    const QStringList names = dir.entryList(
-        {QStringLiteral("*.kvl")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-    FileBox->addItems(names);
+    const std::string start = localPath(startDir_);
+    for (const std::string& name : languageFileNames(start, true))
+        FileBox->addItem(pathText(name));
     // Then the files shipped beside the program, under their heading, so that a start from any
     // folder can always choose one, whatever files of its own the folder holds.
     if (!programDir_.isEmpty()) {
-        const QDir shipped(programDir_);
-        if (shipped.exists() && shipped.canonicalPath() != dir.canonicalPath()) {
-            const QStringList own =
-                shipped.entryList({QStringLiteral("*.kvl")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        std::error_code ec;
+        const std::filesystem::path shipped = std::filesystem::absolute(localPath(programDir_), ec);
+        if (!ec && std::filesystem::is_directory(shipped, ec) &&
+            !std::filesystem::equivalent(shipped, start, ec)) {
+            const std::vector<std::string> own = languageFileNames(shipped.string(), false);
             // A heading row that cannot be chosen, then the names as they are.
-            if (!own.isEmpty()) {
+            if (!own.empty()) {
                 auto* heading = new QListWidgetItem(QStringLiteral("Shipped with Korvel:"), FileBox);
                 heading->setFlags(Qt::ItemIsEnabled);
                 QFont f = heading->font();
                 f.setItalic(true);
                 heading->setFont(f);
-                heading->setToolTip(shipped.absolutePath());
+                heading->setToolTip(pathText(shipped.string()));
             }
-            for (const QString& name : own) {
-                auto* item = new QListWidgetItem(name, FileBox);
-                item->setData(ShippedPathRole, shipped.absoluteFilePath(name));
-                item->setToolTip(shipped.absoluteFilePath(name));
+            for (const std::string& name : own) {
+                const QString full = pathText(lang::joinPath(shipped.string(), name));
+                auto* item = new QListWidgetItem(pathText(name), FileBox);
+                item->setData(ShippedPathRole, full);
+                item->setToolTip(full);
             }
         }
     }
@@ -209,7 +242,7 @@ QString TLangForm::selectedPath() const {
     const QString shipped = items.front()->data(ShippedPathRole).toString();
     if (!shipped.isEmpty())
         return shipped;
-    return QString::fromStdString(lang::joinPath(localPath(startDir_), localPath(items.front()->text())));
+    return pathText(lang::joinPath(localPath(startDir_), localPath(items.front()->text())));
 }
 
 LanguageResult TLangForm::ApplyLanguage(const QString& path) {
@@ -250,8 +283,7 @@ void TLangForm::B_DefClick() {
     if (!items.isEmpty() && !items.front()->data(ShippedPathRole).toString().isEmpty())
         name = items.front()->data(ShippedPathRole).toString();
     if (!lang::storeLanguage(localPath(startDir_), localPath(name))) {
-        const QString ini =
-            QString::fromStdString(lang::joinPath(localPath(startDir_), lang::SettingsFileName));
+        const QString ini = pathText(lang::joinPath(localPath(startDir_), lang::SettingsFileName));
         Prompts::current().showError(this, QApplication::applicationName(),
                                      QStringLiteral("Cannot store the language in %1.").arg(ini));
     }

@@ -72,4 +72,64 @@ TEST_F(CliArchives, ZipAddsAndRefusesABadLevel) {
     EXPECT_EQ(out.find("big.bin"), std::string::npos);
 }
 
+// Names that are not UTF-8 (Latin-1 from old disks), given as raw bytes: archive, folder and
+// member names reach the archives and the output as those very bytes.
+TEST(CliLatin1Names, TravelAsBytes) {
+    TempDir t;
+    const std::string dir = t / "d\xe9j\xe0", arch = dir + "/caf\xe9.zip",
+                      member = "l\xe9"
+                               "eme.txt";
+    const std::string a = shellQuote(arch), m = shellQuote(member), errFile = t / "err.txt";
+    writeFile(t / "src/file_id.diz", "diz\r\n");
+    writeFile(t / ("src/" + member), "Latin-1 member\r\n");
+    fs::create_directories(dir + "/s\xe9rie");
+    ASSERT_EQ(zipTool(t / "src", a + " file_id.diz " + m), 0);
+    std::string listed;
+    EXPECT_EQ(korvel("list " + a, &listed), 0);
+    EXPECT_NE(listed.find("  " + member + "\n"), std::string::npos) << listed;
+    struct Case {
+        std::string args, out, err; // err: what stderr starts with
+        int status;
+    };
+    const Case cases[] = {
+        {"diz " + a, "diz\r\n", "file_id.diz\n", 0},
+        {"diz --mode custom --custom " + m + " " + a, "Latin-1 member\r\n", member + "\n", 0},
+        {"diz --mode filename " + a, "", "caf\xe9.txt\n", 1},
+        {"diz " + shellQuote(dir + "/absent\xe9.zip"), "",
+         "korvel-cli: " + dir + "/absent\xe9.zip: not a readable zip archive\n", 1},
+        {"print " + a + " " + m, "Latin-1 member\r\n", "", 0},
+        {"print " + a +
+             " 'n\xe9"
+             "ant.txt'",
+         "",
+         "korvel-cli: " + arch +
+             ": n\xe9"
+             "ant.txt: ",
+         1},
+        {"extract " + a + " " + shellQuote(dir + "/s\xe9rie") + " " + m, "", "", 0},
+        {"zip " + shellQuote(dir + "/n\xe9o.zip") + " " + shellQuote(dir + "/s\xe9rie/" + member), "", "", 0},
+        // The Latin-1 member takes a new text, then goes.
+        {"embed " + a + " " + m + " " + shellQuote(t / "src/file_id.diz"), "", "", 0},
+        {"print " + a + " " + m, "diz\r\n", "", 0},
+        {"zip --fDeleteEntries " + a + " " + m, "", "", 0},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        EXPECT_EQ(run(cli + " " + c.args + " 2>" + shellQuote(errFile), &out), c.status) << c.args;
+        EXPECT_EQ(out, c.out) << c.args;
+        EXPECT_EQ(readFile(errFile).substr(0, c.err.size()), c.err) << c.args;
+    }
+    EXPECT_EQ(readFile(dir + "/s\xe9rie/" + member), "Latin-1 member\r\n");
+    const std::string made = dir + "/n\xe9o.zip", inMade = (dir + "/s\xe9rie/" + member).substr(1);
+    EXPECT_TRUE(unzipTestPasses(made));
+    std::string names;
+    run("unzip -Z1 " + shellQuote(made), &names);
+    EXPECT_EQ(names, inMade + "\n");
+    run("unzip -Z1 " + a, &names);
+    EXPECT_EQ(names, "file_id.diz\n");
+    EXPECT_TRUE(unzipTestPasses(arch));
+    EXPECT_EQ(korvel("list " + shellQuote(made), &listed), 0);
+    EXPECT_NE(listed.find("  " + inMade + "\n"), std::string::npos) << listed;
+}
+
 } // namespace

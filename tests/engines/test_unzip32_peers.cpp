@@ -151,6 +151,39 @@ TEST(Cp437Names, AreDecodedForListingPrintAndExtraction) {
     EXPECT_EQ(readFile(t / "out/caf\xC3\xA9_\xE2\x96\x91.txt"), "DOS name\r\n");
 }
 
+// The same stored bytes, not UTF-8, from two hosts: written on DOS they are code page 437, as
+// unzip takes them; written on Unix (Latin-1 names from old disks, zipped by `zip`) they are the
+// file system's bytes, listed, printed and extracted as such.
+TEST(NonUtf8Names, FollowTheHostThatWroteThem) {
+    const std::pair<int, std::string> hosts[] = {{0, "caf\xCE\x98.txt"}, {3, "caf\xE9.txt"}};
+    for (const auto& [host, expected] : hosts) {
+        TempDir t;
+        python(
+            t.path().string(),
+            R"(
+import struct, zlib
+name, data = b"caf\xe9.txt", b"old disk\r\n"
+crc = zlib.crc32(data)
+lh = struct.pack("<IHHHHHIIIHH", 0x04034b50, 20, 0, 0, 0x2c20, 0x2c2c, crc, len(data), len(data), len(name), 0) + name + data
+cd = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014b50, ()" +
+                std::to_string(host) +
+                R"( << 8) | 20, 20, 0, 0, 0x2c20, 0x2c2c, crc, len(data), len(data), len(name), 0, 0, 0, 0, 0x20, 0) + name
+eocd = struct.pack("<IHHHHIIH", 0x06054b50, 0, 0, 1, 1, len(cd), len(lh), 0)
+open("n.zip", "wb").write(lh + cd + eocd)
+)");
+        const std::string zip = t / "n.zip";
+        ASSERT_EQ(listArchive(zip), PK_OK) << host;
+        ASSERT_EQ(Recorder::listed.size(), 1u) << host;
+        EXPECT_EQ(Recorder::listed[0].name, expected) << host;
+        std::string got;
+        EXPECT_EQ(printMember(zip, expected, &got), PK_OK) << host;
+        EXPECT_EQ(got, "old disk\r\n") << host;
+        Request r(zip, t / "out");
+        EXPECT_EQ(r.call(), PK_OK) << host;
+        EXPECT_EQ(readFile(t / ("out/" + expected)), "old disk\r\n") << host;
+    }
+}
+
 TEST(Utf8Names, FromTheZipToolRoundTrip) {
     TempDir t;
     writeFile(t / "src/\xC3\xBC"

@@ -31,7 +31,10 @@ private slots:
         std::ofstream(t + "/hosts") << "a file mounted over a file";
         Volumes::setMountTable(pathText(table));
     }
-    void cleanupTestCase() { Volumes::setMountTable("/proc/self/mountinfo"); }
+    void cleanupTestCase() {
+        Volumes::setMountTable("/proc/self/mountinfo");
+        std::filesystem::remove_all(pathBytes(tmp.path()) + "/caf\xe9"); // QTemporaryDir cannot
+    }
 
     void tableDecidesAndIsReadOnce() {
         const std::string t = pathBytes(tmp.path());

@@ -355,8 +355,9 @@ private slots:
         QVERIFY(!visibleProgress());
     }
 
-    // The questions of the real message boxes, answered a second after they open (twice the
-    // progress window's delay): each is on top, no progress window hides it, the answer counts.
+    // The questions and errors of the real message boxes, answered a second after they open
+    // (twice the progress window's delay): each is on top, no progress window hides it, the
+    // answer counts.
     void slowAnswersReachTheWork_data() {
         QTest::addColumn<int>("operation");
         QTest::addColumn<QString>("from");
@@ -373,6 +374,22 @@ private slots:
         QTest::newRow("two overwrites, yes")
             << int(TAMHFileOp::foCopy) << "src/a.txt;src/b.txt"
             << "dst" << int(QMessageBox::Yes) << 2
+            << QStringList{"dst/a.txt", "dst/b.txt", "src/a.txt", "src/b.txt"};
+        QTest::newRow("two overwrites, no")
+            << int(TAMHFileOp::foCopy) << "src/a.txt;src/b.txt"
+            << "dst" << int(QMessageBox::No) << 2
+            << QStringList{"dst/a.txt", "dst/b.txt", "src/a.txt", "src/b.txt"};
+        QTest::newRow("two overwrites, yes to all")
+            << int(TAMHFileOp::foCopy) << "src/a.txt;src/b.txt"
+            << "dst" << int(QMessageBox::YesToAll) << 1
+            << QStringList{"dst/a.txt", "dst/b.txt", "src/a.txt", "src/b.txt"};
+        QTest::newRow("two overwrites, cancel")
+            << int(TAMHFileOp::foCopy) << "src/a.txt;src/b.txt"
+            << "dst" << int(QMessageBox::Cancel) << 1
+            << QStringList{"dst/a.txt", "dst/b.txt", "src/a.txt", "src/b.txt"};
+        QTest::newRow("copy onto itself, error")
+            << int(TAMHFileOp::foCopy) << "src/a.txt"
+            << "src" << int(QMessageBox::Ok) << 1
             << QStringList{"dst/a.txt", "dst/b.txt", "src/a.txt", "src/b.txt"};
         QTest::newRow("move, create folder")
             << int(TAMHFileOp::foMove) << "src/a.txt"
@@ -406,8 +423,10 @@ private slots:
             found << QDir(root()).relativeFilePath(it.next());
         found.sort();
         QCOMPARE(found, left);
-        if (button == QMessageBox::Yes && operation == TAMHFileOp::foCopy)
-            QCOMPARE(readFile(root() + "/dst/b.txt"), QByteArray("beta"));
+        if (operation == TAMHFileOp::foCopy && to == "dst")
+            QCOMPARE(
+                readFile(root() + "/dst/b.txt"),
+                QByteArray(button == QMessageBox::Yes || button == QMessageBox::YesToAll ? "beta" : "old"));
         QVERIFY(!visibleProgress());
     }
 };

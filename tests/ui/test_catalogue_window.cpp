@@ -3,6 +3,7 @@
 #include "app/ZipMain.h"
 #include "catalog/CatalogueWindow.h"
 #include "platform/DefaultCommand.h"
+#include "platform/PathText.h"
 #include "platform/Volumes.h"
 
 #include <QAction>
@@ -14,6 +15,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
 
 using namespace korvel;
 
@@ -114,6 +117,27 @@ private slots:
         QVERIFY(text.contains("sub/tool.zip")); // the folders below too
         QCOMPARE(opened.size(), 1);
         QCOMPARE(opened[0].toLocalFile(), out);
+    }
+
+    // A browsed folder whose name is Latin-1 bytes (from an old disk) is catalogued by those bytes.
+    void latin1FolderIsCatalogued() {
+        const std::string folder = pathBytes(tmp.path()) + "/d\xe9j\xe0";
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(pathBytes(files) + "/GAME.ZIP", folder + "/caf\xe9.zip");
+        TCatalogue w;
+        const QString out = tmp.filePath(QStringLiteral("latin1.jsonl"));
+        w.PickOutput = [&](QWidget*, const QString&) { return out; };
+        DefaultCommand::setOpener([](const QUrl&) { return true; });
+        QSignalSpy done(&w, &TCatalogue::finished);
+        w.catalogueFolder(pathText(folder), automatic());
+        QVERIFY(done.wait(60000));
+        DefaultCommand::setOpener(nullptr);
+        QCOMPARE(done.at(0).at(0).toBool(), true);
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY2(text.contains("Space Game"), text.left(400).constData());
+        std::filesystem::remove_all(folder); // QTemporaryDir cannot remove names that are no UTF-8
     }
 
     void nothingHappensWithoutAFile() {

@@ -11,6 +11,7 @@
 #include "description/DescriptionView.h"
 #include "engineclient/Engines.h"
 #include "engineclient/Zip32.h"
+#include "platform/PathText.h"
 #include "platform/ScriptedPrompts.h"
 #include "widgets/DizPage.h"
 #include "widgets/FileListModel.h"
@@ -27,6 +28,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <functional>
 
 using namespace korvel;
 using namespace korvel::test;
@@ -809,6 +812,77 @@ private slots:
                  0);
         QCOMPARE(QString::fromStdString(names), expectedNames);
         QCOMPARE(QByteArray::fromStdString(readFile(zip + ".out")), bytes + "Z");
+        QVERIFY(unzipTestPasses(zip));
+    }
+
+    // Names that are not UTF-8 (Latin-1 from old disks): the archive picked in the file list
+    // shows its description, and "Save info" writes the edit into that archive under the
+    // member's own bytes.
+    void latin1NamesTravelAsBytes_data() {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("member");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("archive") << QByteArray() << QByteArray("caf\xe9.zip") << QByteArray("file_id.diz")
+                                 << "B_Auto";
+        QTest::newRow("in a Latin-1 folder") << QByteArray("d\xe9j\xe0 vu") << QByteArray("caf\xe9.zip")
+                                             << QByteArray("file_id.diz") << "B_Auto";
+        QTest::newRow("member named after the archive") << QByteArray() << QByteArray("r\xe9sum\xe9.zip")
+                                                        << QByteArray("r\xe9sum\xe9.txt") << "B_Filename";
+        QTest::newRow("custom name") << QByteArray() << QByteArray("caf\xe9.zip")
+                                     << QByteArray("l\xe9"
+                                                   "eme.txt")
+                                     << "B_Custom";
+    }
+    void latin1NamesTravelAsBytes() {
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, member);
+        QFETCH(QString, mode);
+        const std::string dir = folder.isEmpty() ? archives : archives + "/" + folder.toStdString();
+        const std::string zip = dir + "/" + name.toStdString(), m = member.toStdString();
+        const std::string src = t / "src-latin1";
+        fs::remove_all(src);
+        fs::create_directories(dir);
+        writeFile(src + "/" + m, "old\r\n");
+        writeFile(src + "/other.txt", "other");
+        QCOMPARE(zipTool(src, shellQuote(zip) + " " + shellQuote(m) + " other.txt"), 0);
+        const std::string list = readFile(start + "/korvel2k.ext");
+        std::unique_ptr<TCustom_ext> own;
+        struct Restore {
+            std::function<void()> f;
+            ~Restore() { f(); }
+        } restore{[&] {
+            writeFile(start + "/korvel2k.ext", list);
+            view->setCustomFile(custom.get());
+            custom->B_OKClick();
+            button("B_Auto")->setChecked(true);
+            fs::remove(zip);
+        }};
+        if (mode == "B_Custom") {
+            // The custom list file names the member in its bytes; its menu entry picks it.
+            writeFile(start + "/korvel2k.ext", m + "\r\n");
+            own = std::make_unique<TCustom_ext>(main.get());
+            view->setCustomFile(own.get());
+            own->FormCreate();
+            main->DIZPage->CustMenu->actions().front()->trigger();
+        } else {
+            button(qPrintable(mode))->setChecked(true);
+        }
+        main->LFile->setDirectory(pathText(dir));
+        clickRow(pathText(name.toStdString()));
+        QCOMPARE(pathBytes(main->CurrentFile), zip);
+        QCOMPARE(shown(main->DIZEdit), QString("old\n"));
+        QCOMPARE(pathBytes(view->captionMember()), m);
+        type("new");
+        QTest::mouseClick(main->B_Save, Qt::LeftButton);
+        QVERIFY2(prompts.asked().empty(), qPrintable(prompts.texts().join('\n')));
+        QVERIFY(!main->Modified);
+        std::string stored, names;
+        QCOMPARE(run("unzip -p " + shellQuote(zip) + " " + shellQuote(m), &stored), 0);
+        QCOMPARE(stored, std::string("old\r\nnew"));
+        QCOMPARE(run("zipinfo -1 " + shellQuote(zip) + " | LC_ALL=C sort", &names), 0);
+        QCOMPARE(names, std::string(m < "other.txt" ? m + "\nother.txt\n" : "other.txt\n" + m + "\n"));
         QVERIFY(unzipTestPasses(zip));
     }
 };

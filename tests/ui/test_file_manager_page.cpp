@@ -133,6 +133,8 @@ private slots:
     void cleanup() {
         main.reset();
         prompts.reset();
+        std::filesystem::remove_all(
+            pathBytes(tmp->path())); // QTemporaryDir cannot remove names that are no UTF-8
         tmp.reset();
     }
 

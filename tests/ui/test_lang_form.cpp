@@ -3,12 +3,16 @@
 #include "LanguageStandIns.h"
 
 #include "lang/ZipLang.h"
+#include "platform/PathText.h"
 #include "platform/ScriptedPrompts.h"
 
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+
+#include <filesystem>
+#include <fstream>
 
 using namespace korvel;
 using korvel::test::shownText;
@@ -310,6 +314,40 @@ private slots:
                 p.form.grab().save(qEnvironmentVariable("KORVEL_SCREENSHOTS") + "/langform-" + name + ".png");
             p.form.hide();
         }
+    }
+
+    // A start folder or a language file named in Latin-1 bytes (an old disk): listed, chosen,
+    // stored as the default and applied again at the next start.
+    void latin1NamesTravelAsBytes_data() {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("Latin-1 folder") << QByteArray("d\xe9j\xe0") << QByteArray("mine.kvl");
+        QTest::newRow("Latin-1 file") << QByteArray("plain")
+                                      << QByteArray("fran\xe7"
+                                                    "ais.kvl");
+    }
+    void latin1NamesTravelAsBytes() {
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, file);
+        const std::string start = pathBytes(dir_->path()) + "/" + folder.toStdString();
+        std::filesystem::create_directories(start);
+        std::ofstream(start + "/" + file.toStdString()) << "[Buttons]\nview=Fran\xc3\xa7"
+                                                           "ais\n";
+        const QString startText = pathText(start), name = pathText(file.toStdString());
+        {
+            Program p(startText);
+            p.form.setProgramDir(QString());
+            p.form.show();
+            QCOMPARE(p.listed(), QStringList{name});
+            p.select(name);
+            QCOMPARE(pathBytes(p.form.selectedPath()), start + "/" + file.toStdString());
+            QTest::mouseClick(p.button("B_Def"), Qt::LeftButton);
+            QCOMPARE(p.view(), QString("Fran\u00e7ais"));
+        }
+        Program next(startText);
+        QCOMPARE(next.form.ApplyStoredLanguage(), name);
+        QCOMPARE(next.view(), QString("Fran\u00e7ais"));
+        std::filesystem::remove_all(start); // QTemporaryDir cannot remove names that are no UTF-8
     }
 };
 

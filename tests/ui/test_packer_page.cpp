@@ -6,6 +6,7 @@
 #include "archive/PackerPage.h"
 #include "engineclient/Zip32.h"
 #include "lang/LanguageApplier.h"
+#include "platform/PathText.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/Volumes.h"
 #include "widgets/FileListModel.h"
@@ -338,6 +339,50 @@ private slots:
         QCOMPARE(QDir::cleanPath(page->CBDirC->itemText(0)), at("hist/1"));
         QCOMPARE(page->CBDirC->currentText(), page->LFileMgr->Directory());
         QCOMPARE(page->CB_DriveC->currentText(), Volumes::drivePart(page->LFileMgr->Directory()));
+    }
+
+    // Names that are not UTF-8 (Latin-1 from old disks): a file pressed and dragged without a
+    // click, in a plain or a Latin-1 folder, is zipped under its own bytes into the archive named
+    // with the save dialog: a Latin-1 name in a Latin-1 folder.
+    void latin1NamesTravelAsBytes_data() {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::newRow("plain folder") << QByteArray();
+        QTest::newRow("Latin-1 folder") << QByteArray("d\xe9j\xe0 vu");
+    }
+    void latin1NamesTravelAsBytes() {
+        QFETCH(QByteArray, folder);
+        TempDir out;
+        const std::string from = folder.isEmpty() ? tmp->path().string() : *tmp / folder.toStdString();
+        const std::string file = from + "/l\xe9"
+                                        "eme.txt",
+                          dest = out / "s\xe9rie";
+        writeFile(file, "Latin-1 name\n");
+        fs::create_directories(dest);
+        TMFileExplorer* l = page->LFileMgr;
+        l->setDirectory(pathText(from));
+        const int row = l->findRow(pathText("l\xe9"
+                                            "eme.txt"));
+        QVERIFY(row >= 0);
+        QTest::mousePress(l->view()->viewport(), Qt::LeftButton, {}, l->rowRect(row).center());
+        std::unique_ptr<QMimeData> data(l->model()->mimeData({l->model()->index(l->selectedRow(), 0)}));
+        QVERIFY(dragAndDrop({}, data.get()));
+        QTest::mouseRelease(l->view()->viewport(), Qt::LeftButton, {}, l->rowRect(row).center());
+        QCOMPARE(rows(), QStringList{pathText(file)});
+        page->SaveDialog = [&](const QString&) -> std::optional<QString> {
+            return pathText(dest + "/caf\xe9");
+        };
+        QTest::mouseClick(page->btnSaveTo, Qt::LeftButton);
+        ScriptedPrompts prompts;
+        QTest::mouseClick(page->B_ZipThem, Qt::LeftButton);
+        QCOMPARE(prompts.texts(), QStringList());
+        const std::string archive = dest + "/caf\xe9.zip";
+        QVERIFY(unzipTestPasses(archive));
+        std::string names, bytes;
+        run("zipinfo -1 " + shellQuote(archive), &names);
+        QCOMPARE(names, file.substr(1) + "\n");
+        run("unzip -p " + shellQuote(archive) + " " + shellQuote(file.substr(1)), &bytes);
+        QCOMPARE(bytes, std::string("Latin-1 name\n"));
+        fs::remove(file);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 
 namespace korvel::files {
@@ -75,27 +76,34 @@ std::string realPath(const std::string& p) {
     return ::realpath(p.c_str(), buf) ? std::string(buf) : std::string();
 }
 
-// The label udev lists for the device, or empty.
-std::string labelOf(const std::string& device) {
-    if (!startsWith(device, "/dev/"))
-        return {};
-    const std::string dev = realPath(device);
-    if (dev.empty())
-        return {};
-    std::string label;
-    if (DIR* d = ::opendir("/dev/disk/by-label")) {
-        while (dirent* e = ::readdir(d)) {
-            if (e->d_name[0] == '.')
-                continue;
-            if (realPath(std::string("/dev/disk/by-label/") + e->d_name) == dev) {
-                label = unescapeHex(e->d_name);
-                break;
+// The labels udev lists (/dev/disk/by-label), by the device they stand for; read once per list
+// and only when a volume on a device asks.
+class DeviceLabels {
+public:
+    std::string of(const std::string& device) {
+        if (!startsWith(device, "/dev/"))
+            return {};
+        if (!read_) {
+            read_ = true;
+            if (DIR* d = ::opendir("/dev/disk/by-label")) {
+                while (dirent* e = ::readdir(d)) {
+                    if (e->d_name[0] == '.')
+                        continue;
+                    const std::string target = realPath(std::string("/dev/disk/by-label/") + e->d_name);
+                    if (!target.empty())
+                        labels_.emplace(target, unescapeHex(e->d_name));
+                }
+                ::closedir(d);
             }
         }
-        ::closedir(d);
+        const auto it = labels_.find(realPath(device));
+        return it == labels_.end() ? std::string() : it->second;
     }
-    return label;
-}
+
+private:
+    bool read_ = false;
+    std::map<std::string, std::string> labels_;
+};
 
 std::string lastComponent(const std::string& root) {
     const auto slash = root.rfind('/');
@@ -107,19 +115,14 @@ bool isDir(const std::string& p) {
     return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-MountedVolume volumeOf(const MountLine& m) {
+MountedVolume volumeOf(const MountLine& m, DeviceLabels& labels) {
     MountedVolume v;
     v.root = m.root;
-    std::string label = labelOf(m.device);
+    std::string label = labels.of(m.device);
     if (label.empty())
         label = m.root == "/" ? "File System" : lastComponent(m.root);
     v.displayName = label + " (" + m.root + ")";
     v.typeText = volumeTypeText(m);
-    struct statvfs s;
-    if (::statvfs(m.root.c_str(), &s) == 0) {
-        v.total = static_cast<std::uint64_t>(s.f_blocks) * s.f_frsize;
-        v.free = static_cast<std::uint64_t>(s.f_bavail) * s.f_frsize;
-    }
     return v;
 }
 
@@ -156,16 +159,18 @@ std::vector<MountLine> parseMountInfo(std::string_view text) {
     return out;
 }
 
-bool isRealVolume(const MountLine& m) {
+bool isRealVolume(const MountLine& m, bool askShares) {
     if (m.root == "/")
         return true;
-    if (m.root.empty() || isSystemMount(m.root) || !isDir(m.root))
+    if (m.root.empty() || isSystemMount(m.root))
         return false;
     const std::string& fs = m.fileSystem;
     if (fs == "squashfs" || fs == "overlay" || fs == "autofs")
         return false;
     if (isNetworkFs(fs))
-        return true;
+        return !askShares || isDir(m.root);
+    if (!isDir(m.root))
+        return false;
     if ((fs == "tmpfs" || fs == "ramfs") && m.root == "/tmp")
         return true;
     return startsWith(m.device, "/dev/") && !startsWith(m.device, "/dev/loop");
@@ -196,23 +201,43 @@ std::string volumeTypeText(const MountLine& m) {
     return "Fixed";
 }
 
-std::vector<MountedVolume> mountedVolumes() {
-    std::ifstream in("/proc/self/mountinfo");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::string readMountTable(const std::string& path) {
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<MountedVolume> volumesInMountInfo(std::string_view text, bool askShares) {
     std::vector<MountedVolume> out;
     std::set<std::string> seen;
+    DeviceLabels labels;
     for (const MountLine& m : parseMountInfo(text)) {
-        if (!isRealVolume(m) || !seen.insert(m.root).second)
+        if (seen.count(m.root) || !isRealVolume(m, askShares))
             continue;
-        out.push_back(volumeOf(m));
+        seen.insert(m.root);
+        out.push_back(volumeOf(m, labels));
     }
     if (!seen.count("/"))
-        out.push_back(volumeOf({"/", "", ""}));
+        out.push_back(volumeOf({"/", "", ""}, labels));
     std::sort(out.begin(), out.end(), [](const MountedVolume& a, const MountedVolume& b) {
         if ((a.root == "/") != (b.root == "/"))
             return a.root == "/";
         return a.root < b.root;
     });
+    return out;
+}
+
+void askSizes(MountedVolume& v) {
+    struct statvfs s;
+    if (::statvfs(v.root.c_str(), &s) == 0) {
+        v.total = static_cast<std::uint64_t>(s.f_blocks) * s.f_frsize;
+        v.free = static_cast<std::uint64_t>(s.f_bavail) * s.f_frsize;
+    }
+}
+
+std::vector<MountedVolume> mountedVolumes() {
+    std::vector<MountedVolume> out = volumesInMountInfo(readMountTable(), true);
+    for (MountedVolume& v : out)
+        askSizes(v);
     return out;
 }
 

@@ -25,12 +25,24 @@ struct MountLine {
 // Parses the text of a mountinfo file (octal escapes such as "\040" decoded).
 std::vector<MountLine> parseMountInfo(std::string_view text);
 
-// Whether a mount is a drive a user walks.
-bool isRealVolume(const MountLine& m);
+// Whether a mount is a drive a user walks; its mount point must be a folder (a file mounted over
+// a file is none). With askShares false a network share is taken at the table's word: a share
+// whose server is gone can hold up any question about it.
+bool isRealVolume(const MountLine& m, bool askShares = true);
 // "CDROM", "Remote", "RAMDisk", "Removable" or "Fixed".
 std::string volumeTypeText(const MountLine& m);
 
-// The volumes, "/" first (always there), then by root; each root once.
+// The system's mount table, /proc/self/mountinfo; empty when it cannot be read.
+inline constexpr const char* SystemMountTable = "/proc/self/mountinfo";
+std::string readMountTable(const std::string& path = SystemMountTable);
+
+// The volumes a mount table lists, without their sizes: "/" first (always there), then by root;
+// each root once.
+std::vector<MountedVolume> volumesInMountInfo(std::string_view text, bool askShares);
+// Fills in total and free; they stay 0 for a volume that does not answer.
+void askSizes(MountedVolume& v);
+
+// The system's volumes with their sizes.
 std::vector<MountedVolume> mountedVolumes();
 
 } // namespace korvel::files

@@ -1,6 +1,6 @@
 #pragma once
 // Text encodings of language files: a file is taken as UTF-8 when all of it is valid UTF-8,
-// else as Windows-1252.
+// else as Windows-1252 (one byte, one character).
 
 #include <string>
 #include <string_view>
