@@ -1,5 +1,6 @@
 // korvel-cli loads no Qt library: not linked against one, and none loaded by any command while
-// it runs (LD_DEBUG=libs names every library the loader maps, dlopen'ed engines included).
+// it runs (LD_DEBUG=libs names every library the loader maps, dlopen'ed engines included). ZIP
+// work loads no libarchive either; the other formats load it when they are read.
 #include "../support/ArchiveFixtures.h"
 
 #include <gtest/gtest.h>
@@ -17,43 +18,90 @@ protected:
         writeFile(*t / "src/file_id.diz", "desc\r\n");
         writeFile(*t / "song.mp3", std::string(4096, '\0'));
         ASSERT_EQ(zipTool(t->path().string(), "-j a.zip src/file_id.diz"), 0);
+        ASSERT_EQ(run("cd " + shellQuote(*t / "src") + " && 7z a -bd ../a.7z file_id.diz >/dev/null"), 0);
     }
     static void TearDownTestSuite() { delete t; }
     static TempDir* t;
 };
 TempDir* NoQt::t = nullptr;
 
-TEST_P(NoQt, CommandLoadsNoQtLibrary) {
-    std::string args = GetParam();
+// The loader's trace of korvel-cli ARGS ("@" stands for the test folder), run in that folder.
+std::string loaderTrace(const std::string& pattern, const std::string& folder) {
+    std::string args = pattern;
     for (std::string::size_type at; (at = args.find("@")) != std::string::npos;)
-        args.replace(at, 1, t->path().string());
+        args.replace(at, 1, folder);
     std::string log;
-    run("cd " + shellQuote(t->path().string()) + " && LD_DEBUG=libs " + cli + " " + args + " 2>&1 >/dev/null",
-        &log);
+    run("cd " + shellQuote(folder) + " && LD_DEBUG=libs " + cli + " " + args + " 2>&1 >/dev/null", &log);
     EXPECT_NE(log.find("calling init"), std::string::npos) << "no loader trace for: " << args;
-    EXPECT_EQ(log.find("libQt"), std::string::npos) << args << " loaded Qt:\n" << log.substr(0, 4000);
+    return log;
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, NoQt,
-                         ::testing::Values("help", "list @/a.zip", "print @/a.zip file_id.diz", "diz @/a.zip",
-                                           "extract @/a.zip @/out", "zip @/new.zip @/src/file_id.diz",
-                                           "embed @/a.zip readme.txt @/src/file_id.diz", "mp3 @/song.mp3",
-                                           "tag @/song.mp3", "ls @", "ls drives",
-                                           "play @/song.mp3 --pcm @/out.pcm", "copy -y @/src @/copied"));
+TEST_P(NoQt, CommandLoadsNoQtLibrary) {
+    const std::string log = loaderTrace(GetParam(), t->path().string());
+    EXPECT_EQ(log.find("libQt"), std::string::npos) << GetParam() << " loaded Qt:\n" << log.substr(0, 4000);
+}
+
+const auto kZipCommands = ::testing::Values(
+    "help", "list @/a.zip", "print @/a.zip file_id.diz", "diz @/a.zip", "extract @/a.zip @/out",
+    "zip @/new.zip @/src/file_id.diz", "embed @/a.zip readme.txt @/src/file_id.diz", "mp3 @/song.mp3",
+    "tag @/song.mp3", "ls @", "ls drives", "play @/song.mp3 --pcm @/out.pcm", "copy -y @/src @/copied");
+INSTANTIATE_TEST_SUITE_P(Commands, NoQt, kZipCommands);
+
+// libarchive (and libxml2, ICU ... under it) is loaded only to read an archive of another format.
+class NoLibarchive : public NoQt {};
+
+TEST_P(NoLibarchive, ZipWorkLoadsNoLibarchive) {
+    const std::string log = loaderTrace(GetParam(), t->path().string());
+    EXPECT_EQ(log.find("libarchive.so"), std::string::npos) << GetParam() << " loaded libarchive";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, NoLibarchive, kZipCommands);
+
+TEST_F(NoLibarchive, OtherFormatsLoadItWhenRead) {
+    for (const char* args : {"list @/a.7z", "print @/a.7z FILE_ID.DIZ", "diz @/a.7z"}) {
+        const std::string log = loaderTrace(args, t->path().string());
+        EXPECT_NE(log.find("libarchive.so.13"), std::string::npos) << args;
+    }
+    std::string out;
+    EXPECT_EQ(run(cli + " print " + shellQuote(*t / "a.7z") + " FILE_ID.DIZ", &out), 0);
+    EXPECT_EQ(out, "desc\r\n");
+    EXPECT_EQ(run(cli + " list " + shellQuote(*t / "a.7z"), &out), 0);
+    EXPECT_NE(out.find("file_id.diz\n"), std::string::npos) << out;
+}
+
+// Without libarchive (hidden here by a private mount), ZIP work goes on and reading another
+// format says why it cannot.
+TEST_F(NoLibarchive, MissingLibraryIsSaidNotCrashed) {
+    std::string lib;
+    run("ldconfig -p | awk '/libarchive\\.so\\.13 /{print $NF; exit}' | xargs -r readlink -f | tr -d '\\n'",
+        &lib);
+    if (lib.empty() || run("unshare -rm true 2>/dev/null") != 0)
+        GTEST_SKIP() << "cannot hide libarchive here (no private mount)";
+    const auto without = [&](const std::string& args, std::string* out) {
+        return run("unshare -rm sh -c " +
+                       shellQuote("mount --bind /dev/null " + shellQuote(lib) + " && " + cli + " " + args) +
+                       " 2>&1",
+                   out);
+    };
+    std::string out;
+    EXPECT_EQ(without("print " + shellQuote(*t / "a.zip") + " file_id.diz", &out), 0) << out;
+    EXPECT_EQ(out, "desc\r\n");
+    for (const char* cmd : {"list", "print", "diz"}) {
+        const std::string args = std::string(cmd) + " " + shellQuote(*t / "a.7z") +
+                                 (std::string(cmd) == "print" ? " FILE_ID.DIZ" : "");
+        EXPECT_EQ(without(args, &out), 1) << cmd << ": " << out;
+        EXPECT_NE(out.find("cannot load libarchive.so.13: "), std::string::npos) << cmd << ": " << out;
+    }
+}
 
 // Reading an archive without encrypted members loads neither libzip nor the crypto library under
 // it: the unzip engine loads them only to decrypt.
 class NoCrypto : public NoQt {};
 
 TEST_P(NoCrypto, ReadingCommandLoadsNoLibzip) {
-    std::string args = GetParam();
-    for (std::string::size_type at; (at = args.find("@")) != std::string::npos;)
-        args.replace(at, 1, t->path().string());
-    std::string log;
-    run("LD_DEBUG=libs " + cli + " " + args + " 2>&1 >/dev/null", &log);
-    EXPECT_NE(log.find("calling init"), std::string::npos) << "no loader trace for: " << args;
-    EXPECT_EQ(log.find("libzip.so"), std::string::npos) << args << " loaded libzip";
-    EXPECT_EQ(log.find("libcrypto"), std::string::npos) << args << " loaded libcrypto";
+    const std::string log = loaderTrace(GetParam(), t->path().string());
+    EXPECT_EQ(log.find("libzip.so"), std::string::npos) << GetParam() << " loaded libzip";
+    EXPECT_EQ(log.find("libcrypto"), std::string::npos) << GetParam() << " loaded libcrypto";
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, NoCrypto,
