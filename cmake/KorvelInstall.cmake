@@ -57,9 +57,9 @@ endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvel)
 
 # cpack -G DEB (in the build folder) makes korvel_<version>_<arch>.deb with stripped binaries;
-# the dependencies are those dpkg-shlibdeps finds for them, plus the Qt platform plugins and
-# libarchive, which the programs load with dlopen (so dpkg-shlibdeps does not see it); 3.4 is
-# the first with every function they call (RAR 5).
+# the dependencies are those dpkg-shlibdeps finds for them, plus the Qt platform plugins and the
+# libraries loaded with dlopen, which dpkg-shlibdeps does not see: libarchive (3.4 is the first
+# with every function the reader calls: RAR 5) and the unzip engine's decoders.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VENDOR "Korvel")
@@ -78,7 +78,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KORVEL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libarchive13 (>= 3.4.0), qt6-qpa-plugins (>= 6.4), shared-mime-info, fonts-dejavu-core")
+string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libarchive13 (>= 3.4.0), libbz2-1.0, liblzma5 (>= 5.1.1alpha+20120614), libzstd1 (>= 1.5.2), "
+    "qt6-qpa-plugins (>= 6.4), shared-mime-info, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
