@@ -16,6 +16,16 @@ foreach(engine zip32 unzip32 mpegdll)
   endif()
 endforeach()
 
+# What is installed carries RUNPATH $ORIGIN in the build folder as well, where it all lies together
+# in bin/ too. Left to itself CMake writes the build folder's path there followed by an empty
+# element (room for the install to rewrite it), and the loader reads an empty element as the
+# current folder: every library was first looked for in whatever folder the program ran in.
+foreach(target korvel korvel-cli zip32 unzip32 mpegdll)
+  if(TARGET ${target})
+    set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
+  endif()
+endforeach()
+
 # The help page (the shipped language files are installed by lang/).
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/help/ DESTINATION ${KORVEL_INSTALL_DIR}/help)
 
