@@ -148,10 +148,10 @@ void DescriptionController::ViewInfo(const QString& path) {
     if (r.caption)
         setCaptionMember(QString::fromStdString(*r.caption));
     // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
-    // that needs a password or its other volumes is said so.
-    if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume)
-        Prompts::current().inform(&main_, main_.windowTitle(),
-                                  pathText(problem.message));
+    // that needs a password or its other volumes, or libarchive that cannot be loaded, is said so.
+    if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume ||
+        problem.status == ArchiveStatus::Unavailable)
+        Prompts::current().inform(&main_, main_.windowTitle(), pathText(problem.message));
 }
 
 void DescriptionController::GestCust(QAction* entry) {
