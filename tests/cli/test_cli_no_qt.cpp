@@ -19,17 +19,27 @@ protected:
         writeFile(*t / "song.mp3", std::string(4096, '\0'));
         ASSERT_EQ(zipTool(t->path().string(), "-j a.zip src/file_id.diz"), 0);
         ASSERT_EQ(run("cd " + shellQuote(*t / "src") + " && 7z a -bd ../a.7z file_id.diz >/dev/null"), 0);
+        // A self-extracting ZIP: a program stub in front, the offsets adjusted by zip -A.
+        ASSERT_EQ(run("cd " + shellQuote(t->path().string()) +
+                      " && (printf 'MZ stub\\n'; cat a.zip) >sfx.zip && zip -qA sfx.zip"),
+                  0);
     }
     static void TearDownTestSuite() { delete t; }
     static TempDir* t;
 };
 TempDir* NoQt::t = nullptr;
 
-// The loader's trace of korvel-cli ARGS ("@" stands for the test folder), run in that folder.
-std::string loaderTrace(const std::string& pattern, const std::string& folder) {
+// Command-line arguments with "@" standing for the test folder.
+std::string expand(const std::string& pattern, const std::string& folder) {
     std::string args = pattern;
     for (std::string::size_type at; (at = args.find("@")) != std::string::npos;)
         args.replace(at, 1, folder);
+    return args;
+}
+
+// The loader's trace of korvel-cli ARGS, run in the test folder.
+std::string loaderTrace(const std::string& pattern, const std::string& folder) {
+    const std::string args = expand(pattern, folder);
     std::string log;
     run("cd " + shellQuote(folder) + " && LD_DEBUG=libs " + cli + " " + args + " 2>&1 >/dev/null", &log);
     EXPECT_NE(log.find("calling init"), std::string::npos) << "no loader trace for: " << args;
@@ -77,20 +87,22 @@ TEST_F(NoLibarchive, MissingLibraryIsSaidNotCrashed) {
         &lib);
     if (lib.empty() || run("unshare -rm true 2>/dev/null") != 0)
         GTEST_SKIP() << "cannot hide libarchive here (no private mount)";
-    const auto without = [&](const std::string& args, std::string* out) {
-        return run("unshare -rm sh -c " +
-                       shellQuote("mount --bind /dev/null " + shellQuote(lib) + " && " + cli + " " + args) +
-                       " 2>&1",
-                   out);
+    struct Case {
+        const char* args;
+        int exit;
+        const char* says; // on stdout or stderr
     };
-    std::string out;
-    EXPECT_EQ(without("print " + shellQuote(*t / "a.zip") + " file_id.diz", &out), 0) << out;
-    EXPECT_EQ(out, "desc\r\n");
-    for (const char* cmd : {"list", "print", "diz"}) {
-        const std::string args = std::string(cmd) + " " + shellQuote(*t / "a.7z") +
-                                 (std::string(cmd) == "print" ? " FILE_ID.DIZ" : "");
-        EXPECT_EQ(without(args, &out), 1) << cmd << ": " << out;
-        EXPECT_NE(out.find("cannot load libarchive.so.13: "), std::string::npos) << cmd << ": " << out;
+    const char* const cannot = "cannot load libarchive.so.13: ";
+    for (const Case& c :
+         {Case{"print @/a.zip file_id.diz", 0, "desc\r\n"}, Case{"diz @/sfx.zip", 0, "desc\r\n"},
+          Case{"list @/sfx.zip", 0, "file_id.diz\n"}, Case{"list @/a.7z", 1, cannot},
+          Case{"print @/a.7z FILE_ID.DIZ", 1, cannot}, Case{"diz @/a.7z", 1, cannot}}) {
+        const std::string shell = "mount --bind /dev/null " + shellQuote(lib) + " && " + cli + " " +
+                                  expand(c.args, t->path().string());
+        std::string out;
+        EXPECT_EQ(run("unshare -rm sh -c " + shellQuote(shell) + " 2>&1", &out), c.exit)
+            << c.args << ": " << out;
+        EXPECT_NE(out.find(c.says), std::string::npos) << c.args << ": " << out;
     }
 }
 
