@@ -88,7 +88,7 @@ for archive, peer in ((seven, ["7z", "e", "-so", seven, "FILE_ID.DIZ"]),
 helper = os.path.join(work, "lookup_in_process")
 core_lib = os.path.join(os.path.dirname(bin_dir), "src", "libkorvel_core.a")
 subprocess.run(["c++", "-O2", "-std=c++20", "-I", os.path.join(top, "src"), os.path.join(top, "bench", "lookup_in_process.cpp"),
-                core_lib, "-larchive", "-o", helper], check=True)
+                core_lib, "-ldl", "-o", helper], check=True)
 for archive in (seven, txz, empty7):
     ms, cpu, caption, size = subprocess.run([helper, archive, str(rounds)], capture_output=True, text=True,
                                             check=True).stdout.split()

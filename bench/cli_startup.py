@@ -83,7 +83,8 @@ if not os.path.exists(folder):
     for i in range(100000):
         open(os.path.join(folder, f"file{i:06d}.{exts[i % len(exts)]}"), "w").close()
 
-print(f"korvel-cli: {cli}; median of {runs} runs each, interleaved\n")
+print(f"korvel-cli: {cli}; median of {runs} runs each, interleaved; "
+      f"load average {os.getloadavg()[0]:.1f} at the start\n")
 print("| What | korvel-cli wall | peer wall | ratio | korvel-cli CPU | peer CPU | CPU ratio | goal (wall) |")
 print("|---|---|---|---|---|---|---|---|")
 pair("print, one-member archive (vs `unzip -p`)", [cli, "print", one, "file_id.diz"], ["unzip", "-p", one, "file_id.diz"], 1.3)
@@ -94,3 +95,4 @@ pair("list, 100,000 members (vs `unzip -v`)", [cli, "list", big], ["unzip", "-v"
 pair("mp3 (vs `mediainfo`)", [cli, "mp3", mp3], ["mediainfo", mp3], 1.0)
 pair("ls, 100,000 files (vs `ls -l`)", [cli, "ls", folder], ["ls", "-l", folder], 1.0)
 pair("help: process start alone (vs `unzip -v` of the one-member archive)", [cli, "help"], ["unzip", "-v", one], None)
+print(f"\nload average {os.getloadavg()[0]:.1f} at the end")

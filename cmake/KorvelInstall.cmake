@@ -16,6 +16,16 @@ foreach(engine zip32 unzip32 mpegdll)
   endif()
 endforeach()
 
+# What is installed carries RUNPATH $ORIGIN in the build folder as well, where it all lies together
+# in bin/ too. Left to itself CMake writes the build folder's path there followed by an empty
+# element (room for the install to rewrite it), and the loader reads an empty element as the
+# current folder: every library was first looked for in whatever folder the program ran in.
+foreach(target korvel korvel-cli zip32 unzip32 mpegdll)
+  if(TARGET ${target})
+    set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
+  endif()
+endforeach()
+
 # The help page (the shipped language files are installed by lang/).
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/help/ DESTINATION ${KORVEL_INSTALL_DIR}/help)
 
@@ -57,7 +67,9 @@ endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvel)
 
 # cpack -G DEB (in the build folder) makes korvel_<version>_<arch>.deb with stripped binaries;
-# the dependencies are those dpkg-shlibdeps finds for them, plus the Qt platform plugins.
+# the dependencies are those dpkg-shlibdeps finds for them, plus the Qt platform plugins and the
+# libraries loaded with dlopen, which dpkg-shlibdeps does not see: libarchive (3.4 is the first
+# with every function the reader calls: RAR 5) and the unzip engine's decoders.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvel)
 set(CPACK_PACKAGE_VENDOR "Korvel")
@@ -76,6 +88,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KORVEL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins (>= 6.4), shared-mime-info, fonts-dejavu-core")
+string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libarchive13 (>= 3.4.0), libbz2-1.0, liblzma5 (>= 5.1.1alpha+20120614), libzstd1 (>= 1.5.2), "
+    "qt6-qpa-plugins (>= 6.4), shared-mime-info, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

@@ -1,11 +1,9 @@
 #include "member_decode.h"
 
+#include "decoder_libraries.h"
 #include "le_bytes.h"
 
-#include <bzlib.h>
-#include <lzma.h>
 #include <zlib.h>
-#include <zstd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -94,18 +92,19 @@ private:
 
 class Bzip2 final : public Codec {
 public:
+    explicit Bzip2(const LibBz2& lib) : lib_(lib) {}
     ~Bzip2() override {
         if (ready_)
-            BZ2_bzDecompressEnd(&b_);
+            lib_.decompressEnd(&b_);
     }
-    bool start(std::string_view&) override { return ready_ = BZ2_bzDecompressInit(&b_, 0, 0) == BZ_OK; }
+    bool start(std::string_view&) override { return ready_ = lib_.decompressInit(&b_, 0, 0) == BZ_OK; }
     Step step(const unsigned char*& in, size_t& inLen, unsigned char* out, size_t& room) override {
         const unsigned take = static_cast<unsigned>(std::min<size_t>(inLen, 1u << 30));
         b_.next_in = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
         b_.avail_in = take;
         b_.next_out = reinterpret_cast<char*>(out);
         b_.avail_out = static_cast<unsigned>(room);
-        const int r = BZ2_bzDecompress(&b_);
+        const int r = lib_.decompress(&b_);
         in += take - b_.avail_in;
         inLen -= take - b_.avail_in;
         room -= b_.avail_out;
@@ -115,6 +114,7 @@ public:
     }
 
 private:
+    const LibBz2& lib_;
     bz_stream b_{};
     bool ready_ = false;
 };
@@ -125,14 +125,14 @@ constexpr uint64_t kMemoryLimit = 256u << 20; // what one decoder may take
 
 class Lzma final : public Codec {
 public:
-    Lzma(bool xz, uint64_t size) : xz_(xz), left_(size) {}
+    Lzma(const LibLzma& lib, bool xz, uint64_t size) : lib_(lib), xz_(xz), left_(size) {}
     ~Lzma() override {
-        lzma_end(&s_);
+        lib_.end(&s_);
         std::free(options_);
     }
     bool start(std::string_view& data) override {
         if (xz_)
-            return lzma_stream_decoder(&s_, kMemoryLimit, 0) == LZMA_OK;
+            return lib_.streamDecoder(&s_, kMemoryLimit, 0) == LZMA_OK;
         // Version (2 bytes), properties size (2), properties.
         if (data.size() < 4)
             return false;
@@ -143,7 +143,7 @@ public:
         lzma_filter filters[2];
         filters[0].id = LZMA_FILTER_LZMA1;
         filters[0].options = nullptr;
-        if (lzma_properties_decode(&filters[0], nullptr, p + 4, propsSize) != LZMA_OK)
+        if (lib_.propertiesDecode(&filters[0], nullptr, p + 4, propsSize) != LZMA_OK)
             return false;
         options_ = filters[0].options;
         // The dictionary never needs to be larger than the member; a hostile header must not make
@@ -154,7 +154,7 @@ public:
         filters[1].id = LZMA_VLI_UNKNOWN;
         filters[1].options = nullptr;
         data.remove_prefix(4 + propsSize);
-        return lzma_raw_decoder(&s_, filters) == LZMA_OK;
+        return lib_.rawDecoder(&s_, filters) == LZMA_OK;
     }
     Step step(const unsigned char*& in, size_t& inLen, unsigned char* out, size_t& room) override {
         if (!xz_ && left_ == 0)
@@ -164,7 +164,7 @@ public:
         s_.avail_in = inLen;
         s_.next_out = out;
         s_.avail_out = cap;
-        const lzma_ret r = lzma_code(&s_, LZMA_RUN);
+        const lzma_ret r = lib_.code(&s_, LZMA_RUN);
         in += inLen - s_.avail_in;
         inLen = s_.avail_in;
         room = cap - s_.avail_out;
@@ -176,6 +176,7 @@ public:
     }
 
 private:
+    const LibLzma& lib_;
     bool xz_;
     uint64_t left_;
     lzma_stream s_ = LZMA_STREAM_INIT;
@@ -184,19 +185,20 @@ private:
 
 class Zstd final : public Codec {
 public:
-    ~Zstd() override { ZSTD_freeDStream(d_); }
+    explicit Zstd(const LibZstd& lib) : lib_(lib) {}
+    ~Zstd() override { lib_.freeDStream(d_); }
     bool start(std::string_view&) override {
-        d_ = ZSTD_createDStream();
-        return d_ && !ZSTD_isError(ZSTD_initDStream(d_));
+        d_ = lib_.createDStream();
+        return d_ && !lib_.isError(lib_.initDStream(d_));
     }
     Step step(const unsigned char*& in, size_t& inLen, unsigned char* out, size_t& room) override {
         ZSTD_inBuffer ib{in, inLen, 0};
         ZSTD_outBuffer ob{out, room, 0};
-        const size_t r = ZSTD_decompressStream(d_, &ob, &ib);
+        const size_t r = lib_.decompressStream(d_, &ob, &ib);
         in += ib.pos;
         inLen -= ib.pos;
         room = ob.pos;
-        if (ZSTD_isError(r))
+        if (lib_.isError(r))
             return Step::Error;
         if (r == 0 && inLen == 0)
             return Step::End; // every frame decoded and flushed
@@ -204,9 +206,12 @@ public:
     }
 
 private:
+    const LibZstd& lib_;
     ZSTD_DStream* d_ = nullptr;
 };
 
+// The decoder of the member's method; nullptr for a method not decoded here, or when the library
+// that decodes it cannot be loaded.
 std::unique_ptr<Codec> codecFor(const CdEntry& e) {
     switch (e.method) {
     case kStored:
@@ -214,14 +219,19 @@ std::unique_ptr<Codec> codecFor(const CdEntry& e) {
     case kDeflate:
         return std::make_unique<Inflate>();
     case kBzip2:
-        return std::make_unique<Bzip2>();
+        if (const LibBz2* lib = libBz2())
+            return std::make_unique<Bzip2>(*lib);
+        return nullptr;
     case kLzma:
-        return std::make_unique<Lzma>(false, e.size);
     case kXz:
-        return std::make_unique<Lzma>(true, e.size);
+        if (const LibLzma* lib = libLzma())
+            return std::make_unique<Lzma>(*lib, e.method == kXz, e.size);
+        return nullptr;
     case kZstd:
     case kZstdOld:
-        return std::make_unique<Zstd>();
+        if (const LibZstd* lib = libZstd())
+            return std::make_unique<Zstd>(*lib);
+        return nullptr;
     default:
         return nullptr;
     }

@@ -148,8 +148,9 @@ void DescriptionController::ViewInfo(const QString& path) {
     if (r.caption)
         setCaptionMember(pathText(*r.caption)); // the member a save writes, byte for byte
     // A damaged archive shows an empty editor without a word, as a damaged ZIP does; an archive
-    // that needs a password or its other volumes is said so.
-    if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume)
+    // that needs a password or its other volumes, or libarchive that cannot be loaded, is said so.
+    if (problem.status == ArchiveStatus::Encrypted || problem.status == ArchiveStatus::MultiVolume ||
+        problem.status == ArchiveStatus::Unavailable)
         Prompts::current().inform(&main_, main_.windowTitle(), pathText(problem.message));
 }
 

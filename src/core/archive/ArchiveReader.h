@@ -50,6 +50,7 @@ enum class ArchiveStatus {
     TooLarge,     // the archive unpacks to more than the bound (a decompression bomb)
     Partial,      // extract: some members were skipped (unsafe names, existing files kept ...)
     WriteFailed,  // extract: the destination could not be written
+    Unavailable,  // the library that reads these formats cannot be loaded
 };
 
 struct ArchiveResult {

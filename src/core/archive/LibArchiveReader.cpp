@@ -3,12 +3,11 @@
 // Only the formats and filters named in ArchiveReader.h are switched on: no "raw" format (so a
 // single compressed file is not an archive), no "empty" format, no mtree (whose entries name
 // files on disk), and no filter that would run an outside program on the archive's bytes.
+// libarchive itself is loaded the first time an archive is opened (LibArchiveFunctions.h).
 #include "core/archive/ArchiveReader.h"
 #include "core/archive/ArchiveSniff.h"
+#include "core/archive/LibArchiveFunctions.h"
 #include "core/archive/SafeExtractor.h"
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <algorithm>
 #include <cstring>
@@ -55,8 +54,12 @@ namespace {
 constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
 constexpr std::uint64_t kRatio = 1000; // what a collector's archive never unpacks beyond
 
+const LibArchiveFunctions& la() {
+    return libArchive();
+}
+
 struct ArchiveCloser {
-    void operator()(archive* a) const { archive_read_free(a); }
+    void operator()(archive* a) const { la().archive_read_free(a); }
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
@@ -92,9 +95,9 @@ std::string fileNameOf(const std::string& path) {
 
 // `opened`: libarchive chose a format (asking it about encrypted entries before then is unsafe).
 bool mentionsEncryption(archive* a, bool opened) {
-    if (opened && archive_read_has_encrypted_entries(a) > 0)
+    if (opened && la().archive_read_has_encrypted_entries(a) > 0)
         return true;
-    const char* s = archive_error_string(a);
+    const char* s = la().archive_error_string(a);
     if (!s)
         return false;
     std::string m(s);
@@ -122,32 +125,35 @@ public:
         }
         if (sniff_ == VolumeSniff::RarVolume)
             return multiVolume();
-        a_.reset(archive_read_new());
+        if (!la().loaded())
+            return fail(ArchiveStatus::Unavailable, la().error);
+        a_.reset(la().archive_read_new());
         archive* a = a_.get();
-        archive_read_support_filter_gzip(a);
-        archive_read_support_filter_bzip2(a);
-        archive_read_support_filter_xz(a);
-        archive_read_support_filter_lzma(a);
-        archive_read_support_filter_lzip(a);
-        archive_read_support_filter_zstd(a);
-        archive_read_support_filter_compress(a);
-        archive_read_support_format_7zip(a);
-        archive_read_support_format_rar(a);
-        archive_read_support_format_rar5(a);
-        archive_read_support_format_lha(a);
-        archive_read_support_format_cab(a);
-        archive_read_support_format_iso9660(a);
-        archive_read_support_format_tar(a);
-        archive_read_support_format_cpio(a);
-        archive_read_support_format_zip(a);
-        if (archive_read_open_filename(a, path.c_str(), 64 * 1024) != ARCHIVE_OK)
+        la().archive_read_support_filter_gzip(a);
+        la().archive_read_support_filter_bzip2(a);
+        la().archive_read_support_filter_xz(a);
+        la().archive_read_support_filter_lzma(a);
+        la().archive_read_support_filter_lzip(a);
+        la().archive_read_support_filter_zstd(a);
+        la().archive_read_support_filter_compress(a);
+        la().archive_read_support_format_7zip(a);
+        la().archive_read_support_format_rar(a);
+        la().archive_read_support_format_rar5(a);
+        la().archive_read_support_format_lha(a);
+        la().archive_read_support_format_cab(a);
+        la().archive_read_support_format_iso9660(a);
+        la().archive_read_support_format_tar(a);
+        la().archive_read_support_format_cpio(a);
+        la().archive_read_support_format_zip(a);
+        if (la().archive_read_open_filename(a, path.c_str(), 64 * 1024) != ARCHIVE_OK)
             return failure(true);
         opened_ = true;
         return {};
     }
 
     archive* get() const { return a_.get(); }
-    // The format the first bytes announce, for a volume that libarchive is not given.
+    // The format the first bytes announce, for a volume that libarchive is not given (or when
+    // libarchive cannot be loaded).
     ArchiveFormat announced() const {
         if (magic_.rfind(std::string("Rar!\x1a\x07\x01", 7), 0) == 0)
             return ArchiveFormat::Rar5;
@@ -162,7 +168,7 @@ public:
     // The next member, or nullptr at the end (result Ok) or on an error (result set).
     archive_entry* next(ArchiveResult& result) {
         archive_entry* e = nullptr;
-        const int rc = archive_read_next_header(a_.get(), &e);
+        const int rc = la().archive_read_next_header(a_.get(), &e);
         if (rc == ARCHIVE_EOF) {
             if (!seenHeader_)
                 result = fail(ArchiveStatus::NotAnArchive, path_ + " holds no members");
@@ -173,24 +179,24 @@ public:
             return nullptr;
         }
         seenHeader_ = true;
-        if (formatOf(archive_format(a_.get())) == ArchiveFormat::Zip) {
+        if (formatOf(la().archive_format(a_.get())) == ArchiveFormat::Zip) {
             result = fail(ArchiveStatus::NotAnArchive, path_ + " is a ZIP archive");
             return nullptr;
         }
-        if (static_cast<std::uint64_t>(archive_filter_bytes(a_.get(), 0)) > bound_) {
+        if (static_cast<std::uint64_t>(la().archive_filter_bytes(a_.get(), 0)) > bound_) {
             result = tooLarge();
             return nullptr;
         }
         return e;
     }
 
-    ArchiveFormat format() const { return formatOf(archive_format(a_.get())); }
+    ArchiveFormat format() const { return formatOf(la().archive_format(a_.get())); }
 
     // Reads the current member's data, up to `limit` bytes (one more tells it holds more).
     ArchiveResult data(std::string& out, std::size_t limit) {
         char buf[64 * 1024];
         while (out.size() <= limit) {
-            const la_ssize_t n = archive_read_data(a_.get(), buf, sizeof buf);
+            const la_ssize_t n = la().archive_read_data(a_.get(), buf, sizeof buf);
             if (n == 0)
                 break;
             if (n < 0)
@@ -209,9 +215,9 @@ public:
                             " is encrypted; Korvel does not read password-protected archives");
         if (sniff_ == VolumeSniff::SevenZipCut && looksLikeVolumeName(fileNameOf(path_)))
             return multiVolume();
-        if (!opened_ || (atStart && !seenHeader_ && archive_format(a) == 0))
+        if (!opened_ || (atStart && !seenHeader_ && la().archive_format(a) == 0))
             return fail(ArchiveStatus::NotAnArchive, fileNameOf(path_) + " is not an archive Korvel reads");
-        const char* why = archive_error_string(a);
+        const char* why = la().archive_error_string(a);
         return fail(ArchiveStatus::Damaged,
                     fileNameOf(path_) + " is damaged" +
                         (why && *why ? std::string(" (") + why + ")" : std::string()));
@@ -241,23 +247,24 @@ private:
 
 ArchiveEntry entryOf(archive_entry* e) {
     ArchiveEntry out;
-    const char* name = archive_entry_pathname(e);
+    const char* name = la().archive_entry_pathname(e);
     if (!name)
-        name = archive_entry_pathname_utf8(e);
+        name = la().archive_entry_pathname_utf8(e);
     out.name = name ? name : "";
-    out.size = archive_entry_size_is_set(e)
-                   ? static_cast<std::uint64_t>(std::max<la_int64_t>(0, archive_entry_size(e)))
+    out.size = la().archive_entry_size_is_set(e)
+                   ? static_cast<std::uint64_t>(std::max<la_int64_t>(0, la().archive_entry_size(e)))
                    : 0;
-    out.mtime = archive_entry_mtime_is_set(e) ? static_cast<std::int64_t>(archive_entry_mtime(e)) : 0;
-    out.permissions = static_cast<unsigned>(archive_entry_perm(e)) & 07777;
-    out.encrypted = archive_entry_is_data_encrypted(e) > 0;
-    if (const char* h = archive_entry_hardlink(e)) {
+    out.mtime =
+        la().archive_entry_mtime_is_set(e) ? static_cast<std::int64_t>(la().archive_entry_mtime(e)) : 0;
+    out.permissions = static_cast<unsigned>(la().archive_entry_perm(e)) & 07777;
+    out.encrypted = la().archive_entry_is_data_encrypted(e) > 0;
+    if (const char* h = la().archive_entry_hardlink(e)) {
         out.type = ArchiveEntry::Type::Hardlink;
         out.linkTarget = h;
         out.size = 0;
         return out;
     }
-    switch (archive_entry_filetype(e)) {
+    switch (la().archive_entry_filetype(e)) {
     case AE_IFREG:
         out.type = ArchiveEntry::Type::File;
         break;
@@ -267,9 +274,9 @@ ArchiveEntry entryOf(archive_entry* e) {
         break;
     case AE_IFLNK: {
         out.type = ArchiveEntry::Type::Symlink;
-        const char* t = archive_entry_symlink(e);
+        const char* t = la().archive_entry_symlink(e);
         if (!t)
-            t = archive_entry_symlink_utf8(e);
+            t = la().archive_entry_symlink_utf8(e);
         out.linkTarget = t ? t : "";
         out.size = 0;
         break;
@@ -288,9 +295,11 @@ public:
             return ArchiveFormat::Zip;
         OpenArchive oa;
         if (const ArchiveResult r = oa.open(path); !r.ok())
-            return r.status == ArchiveStatus::MultiVolume ? oa.announced() : ArchiveFormat::None;
+            return r.status == ArchiveStatus::MultiVolume || r.status == ArchiveStatus::Unavailable
+                       ? oa.announced()
+                       : ArchiveFormat::None;
         archive_entry* e = nullptr;
-        const int rc = archive_read_next_header(oa.get(), &e);
+        const int rc = la().archive_read_next_header(oa.get(), &e);
         const ArchiveFormat f = oa.format();
         if (rc == ARCHIVE_OK || rc == ARCHIVE_WARN)
             return f;
@@ -324,7 +333,7 @@ public:
             archive_entry* e = oa.next(result);
             if (!e)
                 break;
-            if (archive_entry_filetype(e) != AE_IFREG || archive_entry_hardlink(e))
+            if (la().archive_entry_filetype(e) != AE_IFREG || la().archive_entry_hardlink(e))
                 continue;
             const ArchiveEntry entry = entryOf(e);
             std::size_t i = 0;
@@ -404,7 +413,7 @@ public:
                     break;
                 }
                 got = out.file(entry.name, entry.mtime, entry.permissions, [&](char* buf, std::size_t cap) {
-                    const la_ssize_t n = archive_read_data(oa.get(), buf, cap);
+                    const la_ssize_t n = la().archive_read_data(oa.get(), buf, cap);
                     if (n < 0)
                         dataError = oa.failure(false);
                     return static_cast<std::ptrdiff_t>(n);

@@ -29,6 +29,7 @@ Finding ArchiveDescriptionSource::find(const std::string& path, std::string_view
         f.reason.clear();
         return f;
     case ArchiveStatus::CannotOpen:
+    case ArchiveStatus::Unavailable:
         f.status = FindStatus::Unreadable;
         break;
     case ArchiveStatus::MultiVolume:

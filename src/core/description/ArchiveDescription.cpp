@@ -37,6 +37,13 @@ LookupResult lookUpDescriptionRouted(const LookupRequest& request,
     LookupResult r = lookUpDescriptionInReader(request, reader, &p);
     if (p.status == ArchiveStatus::NotAnArchive || p.status == ArchiveStatus::CannotOpen)
         return zipLookup(request);
+    if (p.status == ArchiveStatus::Unavailable) {
+        // Without the reader's library the file may still be a ZIP (one behind a program stub).
+        r = zipLookup(request);
+        if (!r.found && problem)
+            *problem = p;
+        return r;
+    }
     if (problem)
         *problem = p;
     return r;

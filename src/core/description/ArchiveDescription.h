@@ -23,7 +23,8 @@ LookupResult lookUpDescriptionInReader(const LookupRequest& request, const Archi
 
 // The lookup for whatever file was chosen: a file that starts like a ZIP archive, and one the
 // reader does not take for an archive, goes to `zipLookup` (the unzip engine's print requests);
-// every other archive to the reader, with what kept it from being read in *problem.
+// every other archive to the reader, with what kept it from being read in *problem. When the
+// reader's library cannot be loaded, the ZIP lookup is tried and, failing it, that is the problem.
 LookupResult lookUpDescriptionRouted(const LookupRequest& request,
                                      const std::function<LookupResult(const LookupRequest&)>& zipLookup,
                                      ArchiveResult* problem = nullptr,
