@@ -243,24 +243,25 @@ bool DescriptionDisplay::exportPicture(const QString& path) {
                                      QStringLiteral("No console font was found in /usr/share/consolefonts."));
         return false;
     }
-    const auto l = layoutToExport();
-    return l && writeExport(path, screenPng(describeScreen(*l), *f, l->nineColumns));
+    const auto bytes = currentBytes(true);
+    if (!bytes)
+        return false;
+    const DescriptionLayout l = exportLayout(*bytes);
+    return writeExport(path, screenPng(describeScreen(l), *f, l.nineColumns));
 }
 
 bool DescriptionDisplay::exportText(const QString& path) {
-    const auto l = layoutToExport();
-    return l && writeExport(path, descriptionAsUtf8(*l));
+    const auto bytes = currentBytes(true);
+    return bytes && writeExport(path, descriptionAsUtf8(exportLayout(*bytes)));
 }
 
-// The shown text as an export lays it out: in the code page it is shown in.
-std::optional<DescriptionLayout> DescriptionDisplay::layoutToExport() {
-    const auto bytes = currentBytes(true);
-    if (!bytes)
-        return std::nullopt;
+// The shown text's bytes as an export lays them out: in the code page they are shown in. The
+// layout looks into `bytes`.
+DescriptionLayout DescriptionDisplay::exportLayout(std::string_view bytes) const {
     RenderChoice choice;
     choice.page = page_;
     choice.detectUtf8 = false;
-    return layOutDescription(*bytes, choice);
+    return layOutDescription(bytes, choice);
 }
 
 bool DescriptionDisplay::writeExport(const QString& path, const std::string& bytes) {

@@ -69,7 +69,7 @@ private:
     void syncMenu();
     std::optional<std::string> currentBytes(bool tell);
     void changeReading(const std::function<void()>& change);
-    std::optional<DescriptionLayout> layoutToExport();
+    DescriptionLayout exportLayout(std::string_view bytes) const;
     bool writeExport(const QString& path, const std::string& bytes);
     const PsfFont* font();
     QString exportBaseName() const;
