@@ -202,19 +202,21 @@ int32_t Player::frequency() {
 int32_t Player::bitrate() {
     Lock lk(m_);
     result(MPEGDLL_OK);
-    mpg123_frameinfo fi{};
-    if (!in_.isOpen() || mpg123_info(in_.handle(), &fi) != MPG123_OK)
-        return 0;
-    return fi.bitrate;
+    return frameInfo().bitrate;
 }
 
 int32_t Player::layer() {
     Lock lk(m_);
     result(MPEGDLL_OK);
+    return frameInfo().layer;
+}
+
+// The open stream's frame facts; all zero when no stream is open or it has none yet.
+mpg123_frameinfo Player::frameInfo() {
     mpg123_frameinfo fi{};
     if (!in_.isOpen() || mpg123_info(in_.handle(), &fi) != MPG123_OK)
-        return 0;
-    return fi.layer;
+        return mpg123_frameinfo{};
+    return fi;
 }
 
 int32_t Player::playerMode() {

@@ -57,6 +57,7 @@ private:
     bool stopSession(Lock& lk);
     bool checkStall();
     bool sessionActive() const;
+    mpg123_frameinfo frameInfo(); // call with m_ held
     void run(std::shared_ptr<Session> s);
     int32_t result(int32_t code) {
         lastError_ = code;

@@ -11,6 +11,7 @@
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "platform/Volumes.h"
+#include "platform/WindowPlacement.h"
 #include "widgets/DizPage.h"
 #include "widgets/FolderHistory.h"
 
@@ -24,7 +25,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScreen>
 
 #include <filesystem>
 
@@ -201,14 +201,7 @@ void TMain::changeEvent(QEvent* e) {
 
 void TMain::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
-    if (centred_)
-        return;
-    centred_ = true;
-    if (QScreen* s = screen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(s->availableGeometry().center());
-        move(r.topLeft());
-    }
+    centreOnFirstShow(*this, centred_);
 }
 
 // --- menus ----------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "engineclient/Zip32.h"
 #include "platform/Prompts.h"
+#include "platform/WindowPlacement.h"
 
 #include <algorithm>
 
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -231,11 +231,7 @@ void TFrmZipOpt::B_ZipDefaultClick() {
 
 void TFrmZipOpt::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (centred_)
-        return;
-    centred_ = true;
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    centreOnFirstShow(*this, centred_);
 }
 
 } // namespace korvel

@@ -4,6 +4,7 @@
 #include "engineclient/ArchiveEngine.h"
 #include "platform/BytePath.h"
 #include "platform/Prompts.h"
+#include "platform/WindowPlacement.h"
 #include "widgets/DizPage.h"
 #include "widgets/MFileExplorer.h"
 #include "widgets/MainWindowState.h"
@@ -19,7 +20,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -280,14 +280,7 @@ void TFrmUnzip::showEvent(QShowEvent* e) {
     if (e->spontaneous())
         return; // back from being minimised: not a new showing
     FormShow();
-    if (!centred_) {
-        centred_ = true;
-        if (QScreen* s = screen()) {
-            QRect r = frameGeometry();
-            r.moveCenter(s->availableGeometry().center());
-            move(r.topLeft());
-        }
-    }
+    centreOnFirstShow(*this, centred_);
 }
 
 void TFrmUnzip::FormShow() {

@@ -1,8 +1,6 @@
 #include "catalog/CatalogueWindow.h"
 
-#include "core/catalog/ArchiveDescriptionSource.h"
-#include "core/catalog/SourceByFormat.h"
-#include "core/catalog/ZipDescriptionSource.h"
+#include "engineclient/CatalogSources.h"
 #include "engineclient/Engines.h"
 #include "platform/DefaultCommand.h"
 #include "platform/PathText.h"
@@ -86,7 +84,6 @@ void TCatalogue::catalogueFolder(const QString& folder, const LookupRequest& loo
     job.format = formatForFile(out);
     job.output = pathBytes(out);
     job.write.title = "Catalogue of " + pathBytes(folder);
-    auto unzip = Engines::unzip().Wiz_SingleEntryUnzip;
 
     stop_ = false;
     outcome_ = std::make_shared<catalog::CatalogOutcome>();
@@ -94,17 +91,13 @@ void TCatalogue::catalogueFolder(const QString& folder, const LookupRequest& loo
     ProgressBar->setRange(0, 0);
     B_Cancel->setEnabled(true);
     show();
-    worker_ = std::thread([this, job, lookup, unzip, outcome = outcome_] {
-        catalog::ZipDescriptionSource zip(unzip, lookup);
-        catalog::ArchiveDescriptionSource others(lookup);
-        catalog::SourceByFormat source;
-        source.add("zip", &zip);
-        for (const auto format : catalog::kReaderFormats)
-            source.add(std::string(format), &others);
-        *outcome = catalog::runCatalogJob(job, source, &stop_, [this](std::size_t done, std::size_t total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
-        });
+    worker_ = std::thread([this, job, lookup, outcome = outcome_] {
+        const CatalogSources sources(lookup);
+        *outcome = catalog::runCatalogJob(
+            job, sources.byFormat(), &stop_, [this](std::size_t done, std::size_t total) {
+                QMetaObject::invokeMethod(
+                    this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
+            });
         QMetaObject::invokeMethod(
             this, [this] { runEnded(); }, Qt::QueuedConnection);
     });

@@ -4,13 +4,10 @@
 #include "cli/ArchiveCli.h"
 #include "cli/Command.h"
 #include "cli/LookupOptions.h"
-#include "core/catalog/ArchiveDescriptionSource.h"
 #include "core/catalog/CatalogJob.h"
 #include "core/catalog/OutputFile.h"
 #include "core/catalog/ProgressLine.h"
-#include "core/catalog/SourceByFormat.h"
-#include "core/catalog/ZipDescriptionSource.h"
-#include "engineclient/Engines.h"
+#include "engineclient/CatalogSources.h"
 
 #include <chrono>
 #include <csignal>
@@ -131,15 +128,10 @@ int runCatalogCommand(const Args& a) {
         job.write.title = "Catalogue of " + first;
     }
 
-    ZipDescriptionSource zip(Engines::unzip().Wiz_SingleEntryUnzip, lookup);
-    ArchiveDescriptionSource others(lookup);
-    SourceByFormat source;
-    source.add("zip", &zip);
-    for (const auto format : kReaderFormats)
-        source.add(std::string(format), &others);
+    const CatalogSources sources(lookup);
 
     TerminalProgress progress;
-    const CatalogOutcome o = runCatalogJob(job, source, &stopRequested,
+    const CatalogOutcome o = runCatalogJob(job, sources.byFormat(), &stopRequested,
                                            [&](std::size_t d, std::size_t t) { progress.show(d, t); });
     progress.end();
 

@@ -3,6 +3,7 @@
 #include "core/description/CustomList.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
+#include "platform/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -13,7 +14,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -217,11 +217,7 @@ void TCustom_ext::updateCustomButton() {
 
 void TCustom_ext::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (centred_)
-        return;
-    centred_ = true;
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    centreOnFirstShow(*this, centred_);
 }
 
 } // namespace korvel

@@ -210,6 +210,15 @@ std::optional<std::string> DescriptionDisplay::bytesToStore() {
 }
 
 void DescriptionDisplay::chooseCodePage(CodePage page) {
+    changeReading([&] { setting_.page = page; });
+}
+
+void DescriptionDisplay::chooseDetectUtf8(bool on) {
+    changeReading([&] { setting_.detectUtf8 = on; });
+}
+
+// A new way of reading the shown text: its bytes as they are now, edits included, read again.
+void DescriptionDisplay::changeReading(const std::function<void()>& change) {
     loadSetting();
     const auto bytes = currentBytes(false);
     if (!bytes) {
@@ -221,20 +230,7 @@ void DescriptionDisplay::chooseCodePage(CodePage page) {
         syncMenu();
         return;
     }
-    setting_.page = page;
-    storeSetting();
-    syncMenu();
-    showDescription(*bytes);
-}
-
-void DescriptionDisplay::chooseDetectUtf8(bool on) {
-    loadSetting();
-    const auto bytes = currentBytes(false);
-    if (!bytes) {
-        syncMenu();
-        return;
-    }
-    setting_.detectUtf8 = on;
+    change();
     storeSetting();
     syncMenu();
     showDescription(*bytes);
@@ -250,31 +246,29 @@ bool DescriptionDisplay::exportPicture(const QString& path) {
     const auto bytes = currentBytes(true);
     if (!bytes)
         return false;
-    RenderChoice choice;
-    choice.page = page_;
-    choice.detectUtf8 = false;
-    const DescriptionLayout l = layOutDescription(*bytes, choice);
-    if (!writeBytes(path, screenPng(describeScreen(l), *f, l.nineColumns))) {
-        Prompts::current().showError(&main_, main_.windowTitle(),
-                                     QStringLiteral("Cannot write %1.").arg(path));
-        return false;
-    }
-    return true;
+    const DescriptionLayout l = exportLayout(*bytes);
+    return writeExport(path, screenPng(describeScreen(l), *f, l.nineColumns));
 }
 
 bool DescriptionDisplay::exportText(const QString& path) {
     const auto bytes = currentBytes(true);
-    if (!bytes)
-        return false;
+    return bytes && writeExport(path, descriptionAsUtf8(exportLayout(*bytes)));
+}
+
+// The shown text's bytes as an export lays them out: in the code page they are shown in. The
+// layout looks into `bytes`.
+DescriptionLayout DescriptionDisplay::exportLayout(std::string_view bytes) const {
     RenderChoice choice;
     choice.page = page_;
     choice.detectUtf8 = false;
-    if (!writeBytes(path, descriptionAsUtf8(layOutDescription(*bytes, choice)))) {
-        Prompts::current().showError(&main_, main_.windowTitle(),
-                                     QStringLiteral("Cannot write %1.").arg(path));
-        return false;
-    }
-    return true;
+    return layOutDescription(bytes, choice);
+}
+
+bool DescriptionDisplay::writeExport(const QString& path, const std::string& bytes) {
+    if (writeBytes(path, bytes))
+        return true;
+    Prompts::current().showError(&main_, main_.windowTitle(), QStringLiteral("Cannot write %1.").arg(path));
+    return false;
 }
 
 // The member on screen without its extension: the start of an export's file name.

@@ -68,6 +68,9 @@ private:
     void render();
     void syncMenu();
     std::optional<std::string> currentBytes(bool tell);
+    void changeReading(const std::function<void()>& change);
+    DescriptionLayout exportLayout(std::string_view bytes) const;
+    bool writeExport(const QString& path, const std::string& bytes);
     const PsfFont* font();
     QString exportBaseName() const;
 

@@ -3,6 +3,7 @@
 #include "core/lang/LanguageSetting.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
+#include "platform/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -298,8 +298,7 @@ void TLangForm::B_cancelClick() {
 void TLangForm::showEvent(QShowEvent* event) {
     refreshFileBox();
     fitToTexts();
-    if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    centreOnScreen(*this);
     QDialog::showEvent(event);
 }
 

@@ -24,6 +24,20 @@ std::uint32_t nextCodePoint(std::string_view s, std::size_t& i) {
     return seq.cp;
 }
 
+// The length of a leading byte order mark (0 or 2); a mark sets the byte order it names.
+std::size_t byteOrderMark(std::span<const std::uint8_t> bytes, bool& bigEndian) {
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        bigEndian = bytes[0] == 0xFE;
+        return 2;
+    }
+    return 0;
+}
+
+std::uint32_t unitAt(std::span<const std::uint8_t> bytes, std::size_t at, bool bigEndian) {
+    return bigEndian ? (bytes[at] << 8 | bytes[at + 1]) : (bytes[at + 1] << 8 | bytes[at]);
+}
+
 } // namespace
 
 std::string TrimRight32(std::string_view text) {
@@ -56,20 +70,11 @@ std::string Utf8ToLatin1(std::string_view utf8, bool* lossy) {
 }
 
 std::string Utf16ToLatin1(std::span<const std::uint8_t> bytes, bool bigEndian) {
-    std::size_t i = 0;
-    if (bytes.size() >= 2) {
-        if (bytes[0] == 0xFF && bytes[1] == 0xFE) {
-            bigEndian = false;
-            i = 2;
-        } else if (bytes[0] == 0xFE && bytes[1] == 0xFF) {
-            bigEndian = true;
-            i = 2;
-        }
-    }
+    std::size_t i = byteOrderMark(bytes, bigEndian);
     std::string out;
     out.reserve(bytes.size() / 2);
     for (; i + 1 < bytes.size(); i += 2) {
-        unsigned unit = bigEndian ? (bytes[i] << 8 | bytes[i + 1]) : (bytes[i + 1] << 8 | bytes[i]);
+        const std::uint32_t unit = unitAt(bytes, i, bigEndian);
         if (unit >= 0xDC00 && unit <= 0xDFFF)
             continue; // second half of a pair: the first half already gave its '?'
         out += unit <= 0xFF ? static_cast<char>(unit) : '?';
@@ -78,25 +83,13 @@ std::string Utf16ToLatin1(std::span<const std::uint8_t> bytes, bool bigEndian) {
 }
 
 std::string Utf16ToUtf8(std::span<const std::uint8_t> bytes, bool bigEndian) {
-    std::size_t i = 0;
-    if (bytes.size() >= 2) {
-        if (bytes[0] == 0xFF && bytes[1] == 0xFE) {
-            bigEndian = false;
-            i = 2;
-        } else if (bytes[0] == 0xFE && bytes[1] == 0xFF) {
-            bigEndian = true;
-            i = 2;
-        }
-    }
-    auto unitAt = [&](std::size_t at) -> std::uint32_t {
-        return bigEndian ? (bytes[at] << 8 | bytes[at + 1]) : (bytes[at + 1] << 8 | bytes[at]);
-    };
+    std::size_t i = byteOrderMark(bytes, bigEndian);
     std::string out;
     out.reserve(bytes.size());
     for (; i + 1 < bytes.size(); i += 2) {
-        std::uint32_t unit = unitAt(i);
+        std::uint32_t unit = unitAt(bytes, i, bigEndian);
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-            std::uint32_t low = unitAt(i + 2);
+            std::uint32_t low = unitAt(bytes, i + 2, bigEndian);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 utf8::append(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;

@@ -14,13 +14,9 @@ Finding ArchiveDescriptionSource::find(const std::string& path, std::string_view
     ArchiveResult problem;
     const LookupResult r = lookUpDescriptionInReader(req, reader_, &problem);
 
+    if (r.found)
+        return foundDescription(r);
     Finding f;
-    if (r.found) {
-        f.status = FindStatus::Found;
-        f.member = r.caption.value_or(std::string());
-        f.bytes = r.text;
-        return f;
-    }
     f.reason = problem.message;
     switch (problem.status) {
     case ArchiveStatus::Ok:

@@ -17,6 +17,14 @@ constexpr std::array<std::pair<FindStatus, std::string_view>, 6> kWords{{
 
 } // namespace
 
+Finding foundDescription(const LookupResult& found) {
+    Finding f;
+    f.status = FindStatus::Found;
+    f.member = found.caption.value_or(std::string());
+    f.bytes = found.text;
+    return f;
+}
+
 std::string_view statusWord(FindStatus s) {
     for (const auto& [status, word] : kWords) {
         if (status == s)

@@ -3,6 +3,8 @@
 // member found with its raw bytes out, or why there is none. One source serves every worker of a
 // catalogue run at once, so find() must be safe to call from several threads.
 
+#include "core/description/DescriptionLookup.h"
+
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,9 @@ struct Finding {
     std::string bytes;  // Found: its bytes, exactly as stored
     std::string reason; // every other status but NoDescription: one line saying what went wrong
 };
+
+// The finding of a lookup that found a description: the member it came from and its bytes.
+Finding foundDescription(const LookupResult& found);
 
 class DescriptionSource {
 public:

@@ -98,13 +98,9 @@ Finding ZipDescriptionSource::find(const std::string& path, std::string_view) co
     });
     capture = outer;
 
+    if (r.found)
+        return foundDescription(r);
     Finding f;
-    if (r.found) {
-        f.status = FindStatus::Found;
-        f.member = r.caption.value_or(std::string());
-        f.bytes = r.text;
-        return f;
-    }
     switch (worst) {
     case PK_FIND:
         f.status = FindStatus::NoDescription;
