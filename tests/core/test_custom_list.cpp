@@ -1,5 +1,7 @@
 #include "core/description/CustomList.h"
 
+#include "TempDir.h"
+
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -45,13 +47,8 @@ TEST(CustomList, PathIsTheStartFolderAndTheFixedName) {
 
 class CustomListFile : public testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("korvel_custom_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    korvel::test::TempDir tmp;
+    fs::path dir = tmp.path();
 };
 
 TEST_F(CustomListFile, WrittenListReadsBackAndAMissingFileIsAnEmptyList) {

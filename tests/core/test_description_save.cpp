@@ -1,5 +1,8 @@
 #include "core/description/DescriptionSave.h"
 
+#include "FileBytes.h"
+#include "TempDir.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -8,25 +11,14 @@
 
 using namespace korvel;
 namespace fs = std::filesystem;
+using korvel::test::readFile;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class DescriptionTempFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        base = fs::temp_directory_path() / ("korvel_save_" + std::to_string(::getpid()));
-        fs::remove_all(base);
-        fs::create_directories(base);
-    }
-    void TearDown() override { fs::remove_all(base); }
-    fs::path base;
+    korvel::test::TempDir tmp;
+    fs::path base = tmp.path();
 };
 
 } // namespace
@@ -43,7 +35,7 @@ TEST_F(DescriptionTempFileTest, HoldsTheBytesUnderTheMemberNameInAPrivateFolder)
         EXPECT_EQ(path.filename(), "file_id.diz");
         EXPECT_EQ(path.parent_path(), folder);
         EXPECT_EQ(folder.parent_path(), base);
-        EXPECT_EQ(slurp(path), bytes);
+        EXPECT_EQ(readFile(path), bytes);
         EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
     }
     EXPECT_FALSE(fs::exists(path));
@@ -59,9 +51,9 @@ TEST_F(DescriptionTempFileTest, AUsersFileOfTheSameNameIsNeitherOverwrittenNorDe
         auto second = DescriptionTempFile::create("readme.txt", "another", nullptr, nullptr, base);
         ASSERT_TRUE(second);
         EXPECT_NE(file->path(), second->path());
-        EXPECT_EQ(slurp(file->path()), "edited");
+        EXPECT_EQ(readFile(file->path()), "edited");
     }
-    EXPECT_EQ(slurp(base / "readme.txt"), "the user's own readme");
+    EXPECT_EQ(readFile(base / "readme.txt"), "the user's own readme");
 }
 
 class UnstorableMemberName : public testing::TestWithParam<std::string> {};
