@@ -4,7 +4,6 @@
 #include "TempDir.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 using namespace korvel;
 namespace fs = std::filesystem;
 using korvel::test::readFile;
+using korvel::test::writeFile;
 
 namespace {
 
@@ -44,7 +44,7 @@ TEST_F(DescriptionTempFileTest, HoldsTheBytesUnderTheMemberNameInAPrivateFolder)
 }
 
 TEST_F(DescriptionTempFileTest, AUsersFileOfTheSameNameIsNeitherOverwrittenNorDeleted) {
-    std::ofstream(base / "readme.txt", std::ios::binary) << "the user's own readme";
+    writeFile(base / "readme.txt", "the user's own readme");
     {
         auto file = DescriptionTempFile::create("readme.txt", "edited", nullptr, nullptr, base);
         ASSERT_TRUE(file);
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Names, UnstorableMemberName,
 // A base folder that cannot be written: run as root, a read-only folder is still writable, so
 // the failure is forced by a base that does not exist or whose parent is a regular file.
 TEST_F(DescriptionTempFileTest, AnUnwritableBaseNamesThePathThatFailed) {
-    std::ofstream(base / "plain", std::ios::binary) << "x";
+    writeFile(base / "plain", "x");
     for (const fs::path& bad : {base / "missing", base / "plain" / "sub"}) {
         std::string failed, reason;
         EXPECT_FALSE(DescriptionTempFile::create("file_id.diz", "x", &failed, &reason, bad));

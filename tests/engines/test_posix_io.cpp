@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -22,6 +21,7 @@
 
 using korvel::test::readFile;
 using korvel::test::TempDir;
+using korvel::test::writeFile;
 namespace posix = korvel::posix;
 namespace fs = std::filesystem;
 
@@ -182,7 +182,7 @@ TEST_P(Replace, LeavesTheOldFileOrTheNewOne) {
     TempDir t;
     const std::string target = t / "korvel.ini";
     if (c.oldExists) {
-        std::ofstream(target, std::ios::binary) << "old contents\n";
+        writeFile(target, "old contents\n");
         ::chmod(target.c_str(), c.oldMode);
     }
     const std::string fresh = pattern(200000);
