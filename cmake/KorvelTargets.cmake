@@ -14,11 +14,13 @@ function(korvel_setup_target target)
 endfunction()
 
 # korvel_add_test(NAME name SOURCES ... [LIBS ...] [GUI]): one test executable run by CTest.
-# GUI tests run with the offscreen platform, so no display is needed.
+# GUI tests run with the offscreen platform, so no display is needed. Every test sees the shared
+# helpers of tests/support by their bare names.
 function(korvel_add_test)
   cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   korvel_setup_target(${T_NAME})
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS})
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
   target_compile_definitions(${T_NAME} PRIVATE KORVEL_BIN_DIR="${KORVEL_BIN_DIR}"

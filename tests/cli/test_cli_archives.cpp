@@ -1,5 +1,5 @@
 // korvel-cli list / print / extract / zip, driven as a script would.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 
 #include <gtest/gtest.h>
 

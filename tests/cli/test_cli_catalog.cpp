@@ -2,7 +2,7 @@
 // `bsdtar`: good ones, ones without a description, damaged and encrypted ones, nested folders,
 // names with blanks and Latin-1 bytes. FILES.BBS is compared line by line, the JSON read back by
 // Python, the HTML page opened in headless Chromium with its search box filled in.
-#include "../support/ArchiveFixtures.h"
+#include "KorvelCli.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -13,11 +13,6 @@ using namespace korvel::test;
 namespace {
 
 const std::string cli = std::string(KORVEL_BIN_DIR) + "/korvel-cli";
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -95,13 +90,7 @@ protected:
         files = f;
     }
 
-    CliRun korvel(const std::string& args) {
-        CliRun r;
-        const std::string errFile = t / "stderr.txt";
-        r.status = run("TZ=UTC " + cli + " catalog " + args + " 2>" + shellQuote(errFile), &r.out);
-        r.err = readFile(errFile);
-        return r;
-    }
+    CliRun korvel(const std::string& args) { return runCli(t, "catalog " + args, "TZ=UTC"); }
     std::uintmax_t size(const std::string& rel) { return fs::file_size(files + "/" + rel); }
 
     TempDir t;

@@ -1,26 +1,11 @@
 // korvel-cli diz and embed, driven as a script would, against archives made by `zip`.
-#include "../support/ArchiveFixtures.h"
+#include "KorvelCli.h"
 
 #include <gtest/gtest.h>
 
 using namespace korvel::test;
 
 namespace {
-
-const std::string cli = std::string(KORVEL_BIN_DIR) + "/korvel-cli";
-
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun korvel(const TempDir& t, const std::string& args) {
-    CliRun r;
-    const std::string errFile = t / "stderr.txt";
-    r.status = run(cli + " " + args + " 2>" + shellQuote(errFile), &r.out);
-    r.err = readFile(errFile);
-    return r;
-}
 
 class CliDescriptions : public ::testing::Test {
 protected:
@@ -59,7 +44,7 @@ TEST_F(CliDescriptions, DizPrintsTheBytesAndNamesTheMember) {
          "korvel-cli: " + t / "src/readme.txt" + ": not a readable zip archive\n", 1},
     };
     for (const Case& c : cases) {
-        const CliRun r = korvel(t, "diz " + c.args);
+        const CliRun r = runCli(t, "diz " + c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_EQ(r.out, c.out) << c.args;
         EXPECT_EQ(r.err, c.caption) << c.args;
@@ -74,32 +59,32 @@ TEST_F(CliDescriptions, DescriptionsAsStoredByOtherPrograms) {
                                         "    z.writestr('GAME.EXE', b'MZ')\n"),
               0);
     const std::string dos = shellQuote(t / "dos.zip");
-    CliRun r = korvel(t, "diz " + dos);
+    CliRun r = runCli(t, "diz " + dos);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, std::string("nul\0byte\r\n", 10));
     writeFile(t / "new.txt", std::string("new\0text\r\n", 10));
-    r = korvel(t, "embed " + dos + " file_id.diz " + shellQuote(t / "new.txt"));
+    r = runCli(t, "embed " + dos + " file_id.diz " + shellQuote(t / "new.txt"));
     EXPECT_EQ(r.status, 0) << r.err;
     std::string names;
     ASSERT_EQ(run("unzip -Z1 " + dos, &names), 0);
     EXPECT_EQ(names, "FILE_ID.DIZ\nGAME.EXE\n");
-    EXPECT_EQ(korvel(t, "diz " + dos).out, std::string("new\0text\r\n", 10));
+    EXPECT_EQ(runCli(t, "diz " + dos).out, std::string("new\0text\r\n", 10));
     for (const char* level : {"10", "", "x", "-1"}) {
-        r = korvel(t, std::string("embed --level '") + level + "' " + dos + " file_id.diz " +
+        r = runCli(t, std::string("embed --level '") + level + "' " + dos + " file_id.diz " +
                           shellQuote(t / "new.txt"));
         EXPECT_EQ(r.status, 1) << level;
         EXPECT_EQ(r.err, "korvel-cli: Error setting Zip Options\n") << level;
-        r = korvel(t, std::string("zip '--fLevel=") + level + "' " + dos + " " + shellQuote(t / "new.txt"));
+        r = runCli(t, std::string("zip '--fLevel=") + level + "' " + dos + " " + shellQuote(t / "new.txt"));
         EXPECT_EQ(r.status, 1) << level;
         EXPECT_NE(r.err.find("Error setting Zip Options"), std::string::npos) << level << r.err;
     }
 }
 
 TEST_F(CliDescriptions, DizRefusesBadArguments) {
-    EXPECT_EQ(korvel(t, "diz").status, 2);
-    EXPECT_EQ(korvel(t, "diz --mode sideways " + zip).status, 2);
-    EXPECT_EQ(korvel(t, "diz --custom-list " + shellQuote(t / "nope.ext") + " " + zip).status, 2);
-    EXPECT_EQ(korvel(t, "diz " + zip + " " + zip).status, 2);
+    EXPECT_EQ(runCli(t, "diz").status, 2);
+    EXPECT_EQ(runCli(t, "diz --mode sideways " + zip).status, 2);
+    EXPECT_EQ(runCli(t, "diz --custom-list " + shellQuote(t / "nope.ext") + " " + zip).status, 2);
+    EXPECT_EQ(runCli(t, "diz " + zip + " " + zip).status, 2);
 }
 
 TEST_F(CliDescriptions, EmbedReplacesTheMemberAndKeepsTheOthers) {
@@ -107,7 +92,7 @@ TEST_F(CliDescriptions, EmbedReplacesTheMemberAndKeepsTheOthers) {
     std::string before, after;
     run("unzip -v " + zip + " | grep -v file_id.diz | sed -n '/^--/,/^--/p'", &before);
     writeFile(t / "file_id.diz", "a user's file beside the archive");
-    const CliRun r = korvel(t, "embed " + zip + " file_id.diz " + shellQuote(t / "new.diz"));
+    const CliRun r = runCli(t, "embed " + zip + " file_id.diz " + shellQuote(t / "new.diz"));
     EXPECT_EQ(r.status, 0) << r.err;
     std::string stored;
     EXPECT_EQ(run("unzip -p " + zip + " file_id.diz", &stored), 0);
@@ -116,7 +101,7 @@ TEST_F(CliDescriptions, EmbedReplacesTheMemberAndKeepsTheOthers) {
     EXPECT_EQ(after, before);
     EXPECT_TRUE(unzipTestPasses(t / "MY.GAME.ZIP"));
     EXPECT_EQ(readFile(t / "file_id.diz"), "a user's file beside the archive");
-    EXPECT_EQ(korvel(t, "diz " + zip).out, "new\r\ntext\xB1\r\n");
+    EXPECT_EQ(runCli(t, "diz " + zip).out, "new\r\ntext\xB1\r\n");
 }
 
 TEST_F(CliDescriptions, AFailedEmbedLeavesTheArchiveAlone) {
@@ -125,25 +110,25 @@ TEST_F(CliDescriptions, AFailedEmbedLeavesTheArchiveAlone) {
     const std::string whole = readFile(t / "MY.GAME.ZIP");
     writeFile(damaged, whole.substr(0, whole.size() - 30)); // no end of central directory
     const std::string before = readFile(damaged);
-    CliRun r = korvel(t, "embed " + shellQuote(damaged) + " file_id.diz " + shellQuote(t / "new.diz"));
+    CliRun r = runCli(t, "embed " + shellQuote(damaged) + " file_id.diz " + shellQuote(t / "new.diz"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("not saved"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(damaged), before);
 
-    r = korvel(t, "embed " + shellQuote(t / "absent.zip") + " file_id.diz " + shellQuote(t / "new.diz"));
+    r = runCli(t, "embed " + shellQuote(t / "absent.zip") + " file_id.diz " + shellQuote(t / "new.diz"));
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(fs::exists(t / "absent.zip"));
 
     const std::string original = readFile(t / "MY.GAME.ZIP");
-    r = korvel(t, "embed --level x " + zip + " file_id.diz " + shellQuote(t / "new.diz"));
+    r = runCli(t, "embed --level x " + zip + " file_id.diz " + shellQuote(t / "new.diz"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "korvel-cli: Error setting Zip Options\n");
-    r = korvel(t, "embed " + zip + " sub/file_id.diz " + shellQuote(t / "new.diz"));
+    r = runCli(t, "embed " + zip + " sub/file_id.diz " + shellQuote(t / "new.diz"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Cannot create file"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(t / "MY.GAME.ZIP"), original);
-    EXPECT_EQ(korvel(t, "embed " + zip + " file_id.diz").status, 2);
-    EXPECT_EQ(korvel(t, "embed " + zip + " file_id.diz " + shellQuote(t / "nothing.txt")).status, 2);
+    EXPECT_EQ(runCli(t, "embed " + zip + " file_id.diz").status, 2);
+    EXPECT_EQ(runCli(t, "embed " + zip + " file_id.diz " + shellQuote(t / "nothing.txt")).status, 2);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // korvel-cli list / print / diz / extract / embed on archives of other formats than ZIP, made here
 // by 7z, bsdtar and gcab or built byte by byte (RAR, LHA); the peer bsdtar checks the bytes.
-#include "../support/ArchiveBytes.h"
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveBytes.h"
+#include "KorvelCli.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +11,18 @@ using namespace korvel::test;
 
 namespace {
 
-const std::string cli = std::string(KORVEL_BIN_DIR) + "/korvel-cli";
 const std::string kDiz = "\xDB\xB2 desc \xB2\xDB\r\n";
 constexpr std::uint32_t kTime = 1015491900; // 2002-03-07 09:05:00 UTC
 
 // Runs korvel-cli in UTC; stdout into *out, stderr into *err.
 int korvel(const std::string& args, std::string* out = nullptr, std::string* err = nullptr) {
     TempDir t;
-    const int rc = run("TZ=UTC0 " + cli + " " + args + " 2>" + shellQuote(t / "err"), out);
+    const CliRun r = runCli(t, args, "TZ=UTC0");
+    if (out)
+        *out = r.out;
     if (err)
-        *err = readFile(t / "err");
-    return rc;
+        *err = r.err;
+    return r.status;
 }
 
 struct Format {

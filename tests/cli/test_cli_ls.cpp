@@ -1,4 +1,7 @@
 // korvel-cli ls against its golden output, on a folder made here with fixed times and sizes.
+#include "FileTimes.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +14,8 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using korvel::test::localTime;
+using korvel::test::setMtime;
 
 namespace {
 
@@ -39,23 +44,12 @@ void make(const std::string& path, std::uint64_t size, int y, int mo, int d, int
     if (size) {
         ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
     }
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_isdst = -1;
-    std::time_t t = std::mktime(&tm);
-    timespec ts[2] = {{t, 0}, {t, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), ts, 0), 0);
+    ASSERT_TRUE(setMtime(path, localTime(y, mo, d, h, mi)));
 }
 
 class CliLs : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string t = (fs::temp_directory_path() / "korvel-cli-ls-XXXXXX").string();
-        dir = ::mkdtemp(t.data());
         fs::create_directory(dir + "/Albums");
         make(dir + "/Albums", 0, 2002, 5, 6, 7, 8);
         make(dir + "/song.MP3", 4000, 2002, 1, 2, 0, 0);
@@ -65,8 +59,8 @@ protected:
         make(dir + "/.hidden.zip", 1, 2002, 2, 3, 4, 5);
         ::chmod((dir + "/small.zip").c_str(), 0444);
     }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string dir;
+    korvel::test::TempDir tmp;
+    std::string dir = tmp.path().string();
 };
 
 } // namespace

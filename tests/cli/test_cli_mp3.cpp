@@ -20,13 +20,13 @@ std::string cli(const std::string& args, int* status = nullptr) {
 std::string makeMp3(const TempDir& dir, const std::string& name) {
     static TempDir once;
     static const std::string encoded = [] {
-        auto wav = once.file("src.wav");
-        auto mp3 = once.file("src.mp3");
+        auto wav = once / "src.wav";
+        auto mp3 = once / "src.mp3";
         makeSourceWav(wav, 44100, 2, 3.0);
         run("lame --quiet -b 128 " + quote(wav) + " " + quote(mp3));
         return mp3;
     }();
-    auto mp3 = dir.file(name + ".mp3");
+    auto mp3 = dir / (name + ".mp3");
     writeBytes(mp3, readBytes(encoded));
     return mp3;
 }
@@ -85,7 +85,7 @@ TEST(CliTag, WritesNamedFieldsAndKeepsTheOthers) {
 
 TEST(CliTag, BadArgumentsAndFilesAreReported) {
     TempDir dir;
-    auto f = dir.file("x.mp3");
+    auto f = dir / "x.mp3";
     writeBytes(f, Bytes(500, 0));
     int status = 0;
     std::string out = cli("tag --genre 'No Such Genre' " + quote(f), &status);
@@ -96,10 +96,10 @@ TEST(CliTag, BadArgumentsAndFilesAreReported) {
     EXPECT_EQ(status, 2);
     cli("tag --bogus " + quote(f), &status);
     EXPECT_EQ(status, 2);
-    out = cli("tag --v2 --title T " + quote(dir.file("missing.mp3")), &status);
+    out = cli("tag --v2 --title T " + quote(dir / "missing.mp3"), &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("Can not save V2 tag to the file: "), std::string::npos) << out;
-    out = cli("mp3 " + quote(dir.file("missing.mp3")), &status);
+    out = cli("mp3 " + quote(dir / "missing.mp3"), &status);
     EXPECT_EQ(status, 1);
     out = cli("mp3 " + quote(f), &status); // zeros: readable, no stream
     EXPECT_EQ(status, 0);

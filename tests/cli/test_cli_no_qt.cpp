@@ -1,7 +1,7 @@
 // korvel-cli loads no Qt library: not linked against one, and none loaded by any command while
 // it runs (LD_DEBUG=libs names every library the loader maps, dlopen'ed engines included). ZIP
 // work loads no libarchive either; the other formats load it when they are read.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 
 #include <gtest/gtest.h>
 

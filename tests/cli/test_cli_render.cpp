@@ -1,7 +1,7 @@
 // korvel-cli diz --png, --text and --sauce against ansilove, on ANSI and SAUCE files made here:
 // the same picture size and the same colours in every character cell. The glyph shapes come
 // from different fonts, so a cell is compared by the set of colours it shows.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "RenderSupport.h"
 
 #include <QColor>

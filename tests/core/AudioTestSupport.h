@@ -1,6 +1,9 @@
 #pragma once
-// Helpers of the audio format tests: a temporary folder per test, files as bytes, running the
+// Helpers of the audio format tests: files as byte vectors, running the
 // peer tools (lame, ffprobe, id3v2, mutagen) and a sine WAV written by the test itself.
+
+#include "FileBytes.h"
+#include "TempDir.h"
 
 #include <array>
 #include <cmath>
@@ -19,33 +22,13 @@ namespace korvel::test {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() / ("korvel-audio-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 inline Bytes readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    const std::string bytes = readFile(path);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 inline void writeBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 inline std::string quote(const std::string& s) {

@@ -2,8 +2,8 @@
 // of the unzip engine give for the same members: text, caption and the names tried.
 #include "core/description/ArchiveDescription.h"
 
-#include "../support/ArchiveBytes.h"
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveBytes.h"
+#include "ArchiveFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -77,13 +77,6 @@ struct Format {
         make;
 };
 
-void sources(const std::string& dir, const std::map<std::string, std::string>& m, std::string& names) {
-    for (const auto& [name, bytes] : m) {
-        writeFile(dir + "/src/" + name, bytes);
-        names += " " + shellQuote(name);
-    }
-}
-
 std::vector<ByteMember> byteMembers(const std::map<std::string, std::string>& m) {
     std::vector<ByteMember> out;
     for (const auto& [name, bytes] : m)
@@ -95,17 +88,11 @@ std::vector<Format> formats() {
     return {
         {"7z",
          [](auto& d, auto& m, auto& o) {
-             std::string names;
-             sources(d, m, names);
-             ASSERT_EQ(run("cd " + shellQuote(d + "/src") + " && 7z a -bd " + shellQuote(o) + names +
-                           " >/dev/null"),
-                       0);
+             ASSERT_EQ(archiveTool(d + "/src", "7z a -bd", o, writeMembers(d + "/src", m)), 0);
          }},
         {"tar_xz",
          [](auto& d, auto& m, auto& o) {
-             std::string names;
-             sources(d, m, names);
-             ASSERT_EQ(run("cd " + shellQuote(d + "/src") + " && bsdtar -Jcf " + shellQuote(o) + names), 0);
+             ASSERT_EQ(archiveTool(d + "/src", "bsdtar -Jcf", o, writeMembers(d + "/src", m)), 0);
          }},
         {"rar5", [](auto&, auto& m, auto& o) { writeFile(o, rar5Archive(byteMembers(m))); }},
         {"lha", [](auto&, auto& m, auto& o) { writeFile(o, lhaArchive(byteMembers(m))); }},

@@ -5,8 +5,8 @@
 #include "core/archive/ArchiveSniff.h"
 #include "core/files/TypeKeys.h"
 
-#include "../support/ArchiveBytes.h"
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveBytes.h"
+#include "ArchiveFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -46,9 +46,13 @@ std::vector<ByteMember> byteMembers() {
             {"sub/info.nfo", "nfo\n"}};
 }
 
+// `command` over the files below `dir`/src, writing `out`.
+int tool(const std::string& dir, const std::string& command, const std::string& out) {
+    return archiveTool(dir + "/src", command, out, files());
+}
+
 int bsdtar(const std::string& dir, const std::string& opts, const std::string& out) {
-    return run("cd " + shellQuote(dir + "/src") + " && bsdtar " + opts + " -cf " + shellQuote(out) + " " +
-               files() + " 2>&1");
+    return tool(dir, "bsdtar " + opts + " -cf", out);
 }
 
 int bytes(const std::string& out, const std::string& content) {
@@ -58,36 +62,19 @@ int bytes(const std::string& out, const std::string& content) {
 
 std::vector<Maker> makers() {
     return {
-        {"7z", ArchiveFormat::SevenZip,
-         [](auto& d, auto& o) {
-             return run("cd " + shellQuote(d + "/src") + " && 7z a -bd " + shellQuote(o) + " " + files() +
-                        " >/dev/null");
-         }},
+        {"7z", ArchiveFormat::SevenZip, [](auto& d, auto& o) { return tool(d, "7z a -bd", o); }},
         {"7z_lzma2_solid", ArchiveFormat::SevenZip,
-         [](auto& d, auto& o) {
-             return run("cd " + shellQuote(d + "/src") + " && 7z a -bd -ms=on -mx=9 " + shellQuote(o) + " " +
-                        files() + " >/dev/null");
-         }},
+         [](auto& d, auto& o) { return tool(d, "7z a -bd -ms=on -mx=9", o); }},
         {"tar", ArchiveFormat::Tar, [](auto& d, auto& o) { return bsdtar(d, "", o); }},
         {"tar_gz", ArchiveFormat::Tar, [](auto& d, auto& o) { return bsdtar(d, "-z", o); }},
         {"tar_bz2", ArchiveFormat::Tar, [](auto& d, auto& o) { return bsdtar(d, "-j", o); }},
         {"tar_xz", ArchiveFormat::Tar, [](auto& d, auto& o) { return bsdtar(d, "-J", o); }},
         {"tar_zst", ArchiveFormat::Tar, [](auto& d, auto& o) { return bsdtar(d, "--zstd", o); }},
-        {"ustar_by_7z", ArchiveFormat::Tar,
-         [](auto& d, auto& o) {
-             return run("cd " + shellQuote(d + "/src") + " && 7z a -bd -ttar " + shellQuote(o) + " " +
-                        files() + " >/dev/null");
-         }},
+        {"ustar_by_7z", ArchiveFormat::Tar, [](auto& d, auto& o) { return tool(d, "7z a -bd -ttar", o); }},
         {"cpio", ArchiveFormat::Cpio, [](auto& d, auto& o) { return bsdtar(d, "--format cpio", o); }},
         {"iso", ArchiveFormat::Iso9660, [](auto& d, auto& o) { return bsdtar(d, "--format iso9660", o); }},
-        {"cab", ArchiveFormat::Cab,
-         [](auto& d, auto& o) {
-             return run("cd " + shellQuote(d + "/src") + " && gcab -c " + shellQuote(o) + " " + files());
-         }},
-        {"cab_compressed", ArchiveFormat::Cab,
-         [](auto& d, auto& o) {
-             return run("cd " + shellQuote(d + "/src") + " && gcab -c -z " + shellQuote(o) + " " + files());
-         }},
+        {"cab", ArchiveFormat::Cab, [](auto& d, auto& o) { return tool(d, "gcab -c", o); }},
+        {"cab_compressed", ArchiveFormat::Cab, [](auto& d, auto& o) { return tool(d, "gcab -c -z", o); }},
         {"rar4", ArchiveFormat::Rar, [](auto&, auto& o) { return bytes(o, rar4Archive(byteMembers())); }},
         {"rar5", ArchiveFormat::Rar5, [](auto&, auto& o) { return bytes(o, rar5Archive(byteMembers())); }},
         {"lha", ArchiveFormat::Lha, [](auto&, auto& o) { return bytes(o, lhaArchive(byteMembers())); }},

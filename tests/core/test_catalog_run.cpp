@@ -1,6 +1,6 @@
 // The catalogue's walk, worker pool, cache and job over a folder tree made here, with a
 // description source that answers from the file's own bytes.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "core/catalog/CatalogCache.h"
 #include "core/catalog/CatalogJob.h"
 #include "core/catalog/CatalogRun.h"

@@ -3,38 +3,28 @@
 #include "core/description/DescriptionText.h"
 #include "core/render/CodePage.h"
 
+#include "Shell.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <set>
 #include <vector>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <unistd.h>
 
 using namespace korvel;
 
 namespace {
 
 std::string runIconv(const std::string& from, const std::string& bytes, bool* ok) {
-    const auto dir = std::filesystem::temp_directory_path() / ("korvel_cp_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto in = dir / "in.bin";
-    std::ofstream(in, std::ios::binary) << bytes;
-    const std::string cmd = "iconv -f " + from + " -t UTF-32BE '" + in.string() + "' 2>/dev/null";
+    korvel::test::TempDir dir;
+    const std::string in = korvel::test::writeFile(dir / "in.bin", bytes);
     std::string out;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (p) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-    }
-    *ok = p && ::pclose(p) == 0;
-    std::filesystem::remove_all(dir);
+    *ok =
+        korvel::test::run(
+            "iconv -f " + from + " -t UTF-32BE " + korvel::test::shellQuote(in) + " 2>/dev/null", &out) == 0;
     return out;
 }
 

@@ -1,12 +1,11 @@
 #include "core/text/Cp437.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include "Shell.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
-#include <unistd.h>
 
 namespace cp437 = korvel::cp437;
 
@@ -28,20 +27,10 @@ std::u32string utf8ToCodePoints(const std::string& s) {
 
 // The bytes run through `iconv -f CP437 -t UTF-8`.
 std::u32string iconvFromCp437(const std::string& bytes) {
-    const auto dir = std::filesystem::temp_directory_path() / ("korvel_cp437_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto in = dir / "in.bin";
-    std::ofstream(in, std::ios::binary) << bytes;
-    const std::string cmd = "iconv -f CP437 -t UTF-8 '" + in.string() + "'";
+    korvel::test::TempDir dir;
+    const std::string in = korvel::test::writeFile(dir / "in.bin", bytes);
     std::string out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        ::pclose(p);
-    }
-    std::filesystem::remove_all(dir);
+    korvel::test::run("iconv -f CP437 -t UTF-8 " + korvel::test::shellQuote(in), &out);
     return utf8ToCodePoints(out);
 }
 

@@ -1,5 +1,8 @@
 #include "core/description/CustomList.h"
 
+#include "FileBytes.h"
+#include "TempDir.h"
+
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -45,13 +48,8 @@ TEST(CustomList, PathIsTheStartFolderAndTheFixedName) {
 
 class CustomListFile : public testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("korvel_custom_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    korvel::test::TempDir tmp;
+    fs::path dir = tmp.path();
 };
 
 TEST_F(CustomListFile, WrittenListReadsBackAndAMissingFileIsAnEmptyList) {
@@ -76,7 +74,7 @@ TEST_F(CustomListFile, WrittenListReadsBackAndAMissingFileIsAnEmptyList) {
 // Root may write into a read-only folder, so the failures are forced by paths that no one can
 // create: a folder that does not exist, and a folder whose "parent" is a regular file.
 TEST_F(CustomListFile, WriteFailuresAreReported) {
-    std::ofstream(dir / "plain") << "x";
+    korvel::test::writeFile(dir / "plain", "x");
     for (const fs::path& bad : {dir / "missing" / "korvel2k.ext", dir / "plain" / "korvel2k.ext"}) {
         std::string error;
         EXPECT_FALSE(writeCustomList(bad.string(), {"a"}, &error));

@@ -1,32 +1,24 @@
 #include "core/description/DescriptionSave.h"
 
+#include "FileBytes.h"
+#include "TempDir.h"
+
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
 
 using namespace korvel;
 namespace fs = std::filesystem;
+using korvel::test::readFile;
+using korvel::test::writeFile;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class DescriptionTempFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        base = fs::temp_directory_path() / ("korvel_save_" + std::to_string(::getpid()));
-        fs::remove_all(base);
-        fs::create_directories(base);
-    }
-    void TearDown() override { fs::remove_all(base); }
-    fs::path base;
+    korvel::test::TempDir tmp;
+    fs::path base = tmp.path();
 };
 
 } // namespace
@@ -43,7 +35,7 @@ TEST_F(DescriptionTempFileTest, HoldsTheBytesUnderTheMemberNameInAPrivateFolder)
         EXPECT_EQ(path.filename(), "file_id.diz");
         EXPECT_EQ(path.parent_path(), folder);
         EXPECT_EQ(folder.parent_path(), base);
-        EXPECT_EQ(slurp(path), bytes);
+        EXPECT_EQ(readFile(path), bytes);
         EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
     }
     EXPECT_FALSE(fs::exists(path));
@@ -52,16 +44,16 @@ TEST_F(DescriptionTempFileTest, HoldsTheBytesUnderTheMemberNameInAPrivateFolder)
 }
 
 TEST_F(DescriptionTempFileTest, AUsersFileOfTheSameNameIsNeitherOverwrittenNorDeleted) {
-    std::ofstream(base / "readme.txt", std::ios::binary) << "the user's own readme";
+    writeFile(base / "readme.txt", "the user's own readme");
     {
         auto file = DescriptionTempFile::create("readme.txt", "edited", nullptr, nullptr, base);
         ASSERT_TRUE(file);
         auto second = DescriptionTempFile::create("readme.txt", "another", nullptr, nullptr, base);
         ASSERT_TRUE(second);
         EXPECT_NE(file->path(), second->path());
-        EXPECT_EQ(slurp(file->path()), "edited");
+        EXPECT_EQ(readFile(file->path()), "edited");
     }
-    EXPECT_EQ(slurp(base / "readme.txt"), "the user's own readme");
+    EXPECT_EQ(readFile(base / "readme.txt"), "the user's own readme");
 }
 
 class UnstorableMemberName : public testing::TestWithParam<std::string> {};
@@ -78,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Names, UnstorableMemberName,
 // A base folder that cannot be written: run as root, a read-only folder is still writable, so
 // the failure is forced by a base that does not exist or whose parent is a regular file.
 TEST_F(DescriptionTempFileTest, AnUnwritableBaseNamesThePathThatFailed) {
-    std::ofstream(base / "plain", std::ios::binary) << "x";
+    writeFile(base / "plain", "x");
     for (const fs::path& bad : {base / "missing", base / "plain" / "sub"}) {
         std::string failed, reason;
         EXPECT_FALSE(DescriptionTempFile::create("file_id.diz", "x", &failed, &reason, bad));

@@ -2,6 +2,9 @@
 #include "core/files/FileOperation.h"
 #include "core/files/Trash.h"
 
+#include "FileBytes.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,6 +18,8 @@
 namespace fs = std::filesystem;
 using namespace korvel::files;
 using Kind = FileOpQuestion::Kind;
+using korvel::test::readFile;
+using korvel::test::writeFile;
 
 namespace {
 
@@ -48,16 +53,6 @@ public:
     bool cancelled() override { return last.bytesDone >= cancelAfterBytes; }
 };
 
-std::string readFile(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-
-void writeFile(const fs::path& p, const std::string& data) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << data;
-}
-
 std::string randomBytes(std::size_t n, unsigned seed = 1) {
     std::mt19937_64 rng(seed);
     std::string s(n, '\0');
@@ -84,17 +79,10 @@ std::vector<std::string> listTree(const fs::path& root) {
     return out;
 }
 
-class TempTree {
-public:
-    explicit TempTree(const fs::path& base = fs::temp_directory_path()) {
-        std::string t = (base / "korvel-fileop-XXXXXX").string();
-        root = ::mkdtemp(t.data());
-    }
-    ~TempTree() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-    fs::path root;
+// A temporary folder whose root is at hand as a path.
+struct TempTree : korvel::test::TempDir {
+    using TempDir::TempDir;
+    const fs::path root = path();
 };
 
 bool run(FileOperation& op, ScriptedHandler& h) {

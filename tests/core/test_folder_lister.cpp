@@ -5,6 +5,10 @@
 #include "core/files/FolderLister.h"
 #include "core/files/Wildcard.h"
 
+#include "FileBytes.h"
+#include "FileTimes.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,25 +22,16 @@
 
 namespace fs = std::filesystem;
 using namespace korvel::files;
+using namespace korvel::test;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string t = (fs::temp_directory_path() / "korvel-lister-XXXXXX").string();
-        path = ::mkdtemp(t.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
+// The folder of a test, with empty files (sparse when sized: no disk used) and folders made in it.
+struct Folder : korvel::test::TempDir {
     std::string file(const std::string& name, std::uint64_t size = 0) const {
-        std::string p = path + "/" + name;
-        std::ofstream(p).close();
+        std::string p = writeFile(path + "/" + name, "");
         if (size) {
-            EXPECT_EQ(::truncate(p.c_str(), static_cast<off_t>(size)), 0); // sparse: no disk used
+            EXPECT_EQ(::truncate(p.c_str(), static_cast<off_t>(size)), 0);
         }
         return p;
     }
@@ -44,7 +39,7 @@ public:
         fs::create_directories(path + "/" + name);
         return path + "/" + name;
     }
-    std::string path;
+    const std::string path = TempDir::path().string();
 };
 
 std::vector<std::string> names(const std::vector<Entry>& rows) {
@@ -61,22 +56,6 @@ std::vector<Entry> listSorted(const std::string& dir, const std::string& mask, u
     s.columnClick(0);
     sortEntries(rows, s, false, nullptr);
     return rows;
-}
-
-void setMtime(const std::string& path, std::time_t t) {
-    timespec ts[2] = {{t, 0}, {t, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), ts, 0), 0);
-}
-
-std::time_t localTime(int y, int mo, int d, int h, int mi) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
 }
 
 } // namespace
@@ -109,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
 // --- the two passes and the mask ------------------------------------------------------------
 
 TEST(FolderLister, FoldersFirstThenEachMaskPieceWithoutDeduplication) {
-    TempDir t;
+    Folder t;
     t.dir("x.zip"); // a folder named like an archive: listed once, as a folder
     t.dir("music");
     t.file("b.zip");
@@ -134,7 +113,7 @@ TEST(FolderLister, FoldersFirstThenEachMaskPieceWithoutDeduplication) {
 }
 
 TEST(FolderLister, EmptyMaskPieceFindsNothingAndMissingFolderIsEmpty) {
-    TempDir t;
+    Folder t;
     t.file("a.zip");
     EXPECT_EQ(listFolder(t.path, "", 0).size(), 0u);
     EXPECT_EQ(listFolder(t.path, "*.zip;", 0).size(), 1u);
@@ -150,7 +129,7 @@ struct FilterCase {
 };
 class AttributeFilter : public ::testing::TestWithParam<FilterCase> {};
 TEST_P(AttributeFilter, AdmitsOnlyTheAttributesAsked) {
-    TempDir t;
+    Folder t;
     t.file("plain.txt");
     t.file(".hidden.txt");
     std::string ro = t.file("readonly.txt");
@@ -174,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(FileType, AttributeFilter,
                                                        "plain.txt", "readonly.txt"}}));
 
 TEST(FolderLister, AttributeLetters) {
-    TempDir t;
+    Folder t;
     std::string ro = t.file(".ro");
     ::chmod(ro.c_str(), 0400);
     ::mkfifo((t.path + "/p").c_str(), 0644);
@@ -193,7 +172,7 @@ struct SizeCase {
 };
 class SizeTexts : public ::testing::TestWithParam<SizeCase> {};
 TEST_P(SizeTexts, OfRealSparseFiles) {
-    TempDir t;
+    Folder t;
     t.file("f", GetParam().bytes);
     auto rows = listFolder(t.path, "*.*", 0);
     ASSERT_EQ(rows.size(), 1u);
@@ -219,10 +198,10 @@ TEST(EntryText, FolderSizeIsOneBlankAndDriveSizesInKB) {
 }
 
 TEST(EntryText, ModifiedTextDropsTheTimeAtMidnight) {
-    TempDir t;
-    setMtime(t.file("midnight"), localTime(2002, 3, 4, 0, 0));
-    setMtime(t.file("afternoon"), localTime(2002, 12, 31, 13, 5));
-    setMtime(t.file("oneminute"), localTime(1999, 1, 2, 0, 1));
+    Folder t;
+    EXPECT_TRUE(setMtime(t.file("midnight"), localTime(2002, 3, 4, 0, 0)));
+    EXPECT_TRUE(setMtime(t.file("afternoon"), localTime(2002, 12, 31, 13, 5)));
+    EXPECT_TRUE(setMtime(t.file("oneminute"), localTime(1999, 1, 2, 0, 1)));
     auto rows = listSorted(t.path, "*.*");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(modifiedText(rows[0].mtime), "12/31/2002 13:05");
@@ -250,11 +229,11 @@ TEST(EntrySort, ColumnClickRule) {
 }
 
 TEST(EntrySort, EachColumnWithFoldersFirstAndTheReversal) {
-    TempDir t;
-    setMtime(t.dir("Dir"), localTime(2001, 1, 1, 10, 0));
-    setMtime(t.file("b.txt", 300), localTime(2003, 1, 1, 10, 0));
-    setMtime(t.file("A.zip", 5000000000ull), localTime(2002, 1, 1, 10, 0));
-    setMtime(t.file("c.mp3", 20), localTime(2004, 1, 1, 10, 0));
+    Folder t;
+    EXPECT_TRUE(setMtime(t.dir("Dir"), localTime(2001, 1, 1, 10, 0)));
+    EXPECT_TRUE(setMtime(t.file("b.txt", 300), localTime(2003, 1, 1, 10, 0)));
+    EXPECT_TRUE(setMtime(t.file("A.zip", 5000000000ull), localTime(2002, 1, 1, 10, 0)));
+    EXPECT_TRUE(setMtime(t.file("c.mp3", 20), localTime(2004, 1, 1, 10, 0)));
     auto rows = listFolder(t.path, "*.*", 0);
     auto typeName = [](std::uint32_t) { return std::string_view(); };
     auto order = [&](int column, bool reverse) {
@@ -312,7 +291,7 @@ TEST(EntrySort, DriveColumnsCompareTypeTextsAndSizesAsNumbers) {
 // --- Directory rules ------------------------------------------------------------------------
 
 TEST(DirectoryRules, DrivesNameInAnyCaseIsKeptAsGiven) {
-    TempDir t;
+    Folder t;
     for (const char* name : {"drives", "Drives", "DRIVES", "dRiVeS"}) {
         auto c = changeDirectory(t.path + "/", name);
         EXPECT_EQ(c.kind, DirectoryChange::Drives) << name;
@@ -323,7 +302,7 @@ TEST(DirectoryRules, DrivesNameInAnyCaseIsKeptAsGiven) {
 }
 
 TEST(DirectoryRules, FoldersGetATrailingSlashAndMissingOnesAreIgnored) {
-    TempDir t;
+    Folder t;
     t.dir("Data");
     t.file("file.txt");
     const std::string data = t.path + "/Data";

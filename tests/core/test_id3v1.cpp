@@ -117,7 +117,7 @@ TEST(ID3v1Setters, TrimTrailingLowCharactersAndCutToCapacity) {
 
 TEST(ID3v1File, UntaggedFileLoadsWritesAndStrips) {
     TempDir dir;
-    auto f = dir.file("a.mp3");
+    auto f = dir / "a.mp3";
     Bytes audio = audioBytes(1000);
     writeBytes(f, audio);
     TID3v1 tag;
@@ -149,7 +149,7 @@ TEST(ID3v1File, UntaggedFileLoadsWritesAndStrips) {
 TEST(ID3v1File, FilesShorterThanABlockAreRefusedUntouched) {
     TempDir dir;
     for (std::size_t size : {0u, 1u, 127u}) {
-        auto f = dir.file("short" + std::to_string(size));
+        auto f = dir / ("short" + std::to_string(size));
         Bytes b(size, 'T');
         writeBytes(f, b);
         TID3v1 tag;
@@ -160,14 +160,14 @@ TEST(ID3v1File, FilesShorterThanABlockAreRefusedUntouched) {
         EXPECT_EQ(readBytes(f), b) << size;
     }
     TID3v1 tag;
-    EXPECT_FALSE(tag.LoadTag(dir.file("missing.mp3")));
-    EXPECT_FALSE(tag.WriteTag(dir.file("missing.mp3")));
+    EXPECT_FALSE(tag.LoadTag(dir / "missing.mp3"));
+    EXPECT_FALSE(tag.WriteTag(dir / "missing.mp3"));
     EXPECT_FALSE(tag.LoadTag(dir.path().string())); // a folder
 }
 
 TEST(ID3v1File, TrackNumberDecidesTheLayoutOnWriting) {
     TempDir dir;
-    auto f = dir.file("t.mp3");
+    auto f = dir / "t.mp3";
     // Loaded track 4 is written back; a 30-character comment then loses its last two characters.
     auto b = blockOf("Song", std::string(28, 'c'), 0, 4, 3);
     Bytes file = audioBytes(500);
@@ -200,7 +200,7 @@ TEST(ID3v1File, TrackNumberDecidesTheLayoutOnWriting) {
 
 TEST(ID3v1File, ReadOnlyFileLosesItsReadOnlyState) {
     TempDir dir;
-    auto f = dir.file("ro.mp3");
+    auto f = dir / "ro.mp3";
     writeBytes(f, audioBytes(300));
     ::chmod(f.c_str(), 0444);
     TID3v1 tag;
@@ -218,7 +218,7 @@ TEST(ID3v1Peers, TagWrittenById3v2ToolReadsBack) {
     if (!haveTool("id3v2"))
         GTEST_SKIP() << "id3v2 is not installed (scripts/setup installs it)";
     TempDir dir;
-    auto f = dir.file("p.mp3");
+    auto f = dir / "p.mp3";
     writeBytes(f, audioBytes(2000));
     int status = 0;
     run("id3v2 -1 -t 'Peer Title' -a 'Peer Artist' -A 'Peer Album' -y 1999 -c 'Peer comment' -T 7 -g 80 " +
@@ -244,7 +244,7 @@ TEST(ID3v1Peers, OurTagIsReadByMutagenAndId3v2Tool) {
     if (py.empty() && !id3v2)
         GTEST_SKIP() << "neither mutagen nor id3v2 is installed (scripts/setup installs both)";
     TempDir dir;
-    auto f = dir.file("o.mp3");
+    auto f = dir / "o.mp3";
     writeBytes(f, audioBytes(2000));
     TID3v1 tag;
     tag.SetTitle("Caf\xE9 Song"); // ISO-8859-1
@@ -279,7 +279,7 @@ struct TrailerCase {
 class Trailers : public testing::TestWithParam<TrailerCase> {};
 TEST_P(Trailers, TheBlockBeforeThemIsFoundAndWrittenInPlace) {
     TempDir dir;
-    auto f = dir.file("trailer.mp3");
+    auto f = dir / "trailer.mp3";
     Bytes a = audioBytes(2000);
     const auto old = blockOf("Old", "", 0, 0, 17);
     Bytes block(old.begin(), old.end());

@@ -248,7 +248,7 @@ TEST(ID3v2Write, BuildsAVersion23TagOfTheSevenFramesWithoutPadding) {
 
 TEST(ID3v2Write, KeepsOtherFramesInOrderAndUnchangedFramesAsTheyWere) {
     TempDir dir;
-    auto f = dir.file("keep.mp3");
+    auto f = dir / "keep.mp3";
     Bytes apic = frame("APIC", std::string("\0image/png\0\x03\0", 13) + std::string(5000, '\x89'));
     Bytes uslt = frame("USLT", std::string("\0eng\0lyrics", 11));
     Bytes title16 = frame("TIT2", "\x01" + utf16le(u"\u65E5\u672C"));
@@ -287,7 +287,7 @@ TEST(ID3v2Write, KeepsOtherFramesInOrderAndUnchangedFramesAsTheyWere) {
 
 TEST(ID3v2Write, KeepsVersion24AndTagsUntaggedFiles) {
     TempDir dir;
-    auto f = dir.file("v4.mp3");
+    auto f = dir / "v4.mp3";
     Bytes a = audio();
     writeBytes(f, cat(tag(4, {frame("TIT2", std::string("\x03Title", 6))}, 50), a));
     TID3v2 t;
@@ -300,14 +300,14 @@ TEST(ID3v2Write, KeepsVersion24AndTagsUntaggedFiles) {
     EXPECT_EQ(back.TitleField(), "Still 2.4");
     EXPECT_EQ(back.Frames().size(), 1u);
 
-    auto g = dir.file("plain.mp3");
+    auto g = dir / "plain.mp3";
     writeBytes(g, a);
     TID3v2 empty;
     ASSERT_TRUE(empty.LoadTag(g));
     ASSERT_TRUE(empty.WriteTag(g));
     EXPECT_EQ(readBytes(g), cat(Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0}, a));
 
-    auto tiny = dir.file("tiny.mp3");
+    auto tiny = dir / "tiny.mp3";
     writeBytes(tiny, Bytes(9, 1));
     EXPECT_FALSE(empty.LoadTag(tiny));
     EXPECT_FALSE(empty.WriteTag(tiny));
@@ -316,7 +316,7 @@ TEST(ID3v2Write, KeepsVersion24AndTagsUntaggedFiles) {
 
 TEST(ID3v2Write, LongTextsRoundTrip) {
     TempDir dir;
-    auto f = dir.file("long.mp3");
+    auto f = dir / "long.mp3";
     writeBytes(f, audio());
     TID3v2 t;
     std::string title(300, 'T');
@@ -335,8 +335,8 @@ TEST(ID3v2Write, LongTextsRoundTrip) {
 
 TEST(ID3v2Write, SavingThroughALinkRewritesTheTargetAndKeepsTheLink) {
     TempDir dir;
-    auto target = dir.file("target.mp3");
-    auto link = dir.file("link.mp3");
+    auto target = dir / "target.mp3";
+    auto link = dir / "link.mp3";
     writeBytes(target, audio());
     ::symlink(target.c_str(), link.c_str());
     ::chmod(target.c_str(), 0444);
@@ -362,7 +362,7 @@ std::size_t entriesIn(const std::filesystem::path& dir) {
 
 TEST(ID3v2Write, AWriteThatFailsPartWayLeavesTheOriginalAndNoTemporaryFile) {
     TempDir dir;
-    auto f = dir.file("full.mp3");
+    auto f = dir / "full.mp3";
     Bytes original = cat(tag(3, {frame("TIT2", std::string("\0Old", 4))}), audio(200000));
     writeBytes(f, original);
     TID3v2 t;
@@ -420,7 +420,7 @@ TEST(ID3v2Peers, Version23TagWrittenById3v2ToolReadsBack) {
     if (!haveTool("id3v2"))
         GTEST_SKIP() << "id3v2 is not installed (scripts/setup installs it)";
     TempDir dir;
-    auto f = dir.file("p.mp3");
+    auto f = dir / "p.mp3";
     writeBytes(f, audio());
     int status = 0;
     run("id3v2 -2 -t 'Peer Title' -a 'Peer Artist' -A 'Peer Album' -y 2003 -c 'Peer comment' -T 5/10 -g 17 " +
@@ -445,7 +445,7 @@ TEST(ID3v2Peers, OurTagIsReadByMutagenAndId3v2Tool) {
     if (py.empty() && !id3v2)
         GTEST_SKIP() << "neither mutagen nor id3v2 is installed (scripts/setup installs both)";
     TempDir dir;
-    auto f = dir.file("ours.mp3");
+    auto f = dir / "ours.mp3";
     writeBytes(f, audio());
     TID3v2 t;
     t.SetTitle("Caf\xC3\xA9");
@@ -479,7 +479,7 @@ TEST(ID3v2Peers, APictureAddedByMutagenSurvivesOurSave) {
     if (py.empty())
         GTEST_SKIP() << "mutagen is not installed (scripts/setup installs python3-mutagen)";
     TempDir dir;
-    auto f = dir.file("pic.mp3");
+    auto f = dir / "pic.mp3";
     writeBytes(f, audio());
     int status = 0;
     run(py + " -c " +
@@ -548,7 +548,7 @@ class EncodingWritten : public testing::TestWithParam<EncodingCase> {};
 TEST_P(EncodingWritten, Latin1WhenItFitsElseUtf16Or8) {
     const EncodingCase& c = GetParam();
     TempDir dir;
-    auto f = dir.file("enc.mp3");
+    auto f = dir / "enc.mp3";
     writeBytes(f, cat(tag(c.version, {frame("TPE1", std::string("\0A", 2))}), audio()));
     TID3v2 t;
     ASSERT_TRUE(t.LoadTag(f));
@@ -571,7 +571,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ID3v2Frames, Version22BecomesVersion23WithEveryFrameConverted) {
     TempDir dir;
-    auto f = dir.file("v22.mp3");
+    auto f = dir / "v22.mp3";
     std::string png = "\x89PNG-bytes";
     Bytes body = cat(
         cat(cat(frame22("TT2", std::string("\0Old", 4)), frame22("PIC", std::string("\0PNG\x03\0", 6) + png)),
@@ -608,7 +608,7 @@ TEST(ID3v2Frames, Version22BecomesVersion23WithEveryFrameConverted) {
 
 TEST(ID3v2Frames, Version24FramesKeepTheirBytesFlagsAndFooter) {
     TempDir dir;
-    auto f = dir.file("v24.mp3");
+    auto f = dir / "v24.mp3";
     // Per-frame unsynchronisation with a data length indicator, a grouped frame, a compressed one.
     Bytes unsynced = frame24("TALB", std::string("\0\0\0\x04\0\xFF\0\xE0x", 9), 0x0003);
     Bytes grouped = frame24("TPE1", std::string("\x07\x03Grouped", 9), 0x0040);
@@ -681,7 +681,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ID3v2Frames, AnEditedCommentKeepsItsLanguageAndTheOtherComments) {
     TempDir dir;
-    auto f = dir.file("comm.mp3");
+    auto f = dir / "comm.mp3";
     Bytes norm = frame("COMM", std::string("\0engiTunNORM\0 0A", 16));
     Bytes smpb = frame("COMM", std::string("\0engiTunSMPB\0 00", 16));
     writeBytes(f, cat(tag(3, {norm, frame("COMM", std::string("\0deu\0Alt", 8)), smpb}), audio()));
@@ -711,7 +711,7 @@ struct DamagedCase {
 class DamagedTag : public testing::TestWithParam<DamagedCase> {};
 TEST_P(DamagedTag, IsNeverWrittenOver) {
     TempDir dir;
-    auto f = dir.file("damaged.mp3");
+    auto f = dir / "damaged.mp3";
     writeBytes(f, GetParam().file);
     TID3v2 t;
     ASSERT_TRUE(t.LoadTag(f));

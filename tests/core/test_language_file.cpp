@@ -6,6 +6,9 @@
 #include "core/lang/LanguageText.h"
 #include "core/text/Utf8.h"
 
+#include "FileBytes.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +20,9 @@
 
 namespace fs = std::filesystem;
 using namespace korvel::lang;
+using korvel::test::readFile;
+using korvel::test::TempDir;
+using korvel::test::writeFile;
 
 namespace {
 
@@ -39,33 +45,6 @@ std::string textOf(const std::vector<Assignment>& list, std::string_view section
             return a.text;
     throw std::runtime_error("no assignment");
 }
-
-class TempDir {
-public:
-    TempDir() {
-        path_ = fs::temp_directory_path() /
-                ("korvel-lang-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string path() const { return path_.string(); }
-    std::string write(const std::string& name, std::string_view bytes) const {
-        auto p = (path_ / name).string();
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-    std::string read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-private:
-    fs::path path_;
-};
 
 } // namespace
 
@@ -145,8 +124,9 @@ TEST(LanguageFileRead, UnreadablePathsGiveDefaults) {
     std::string big(LanguageFile::MaxFileSize + 1, ' ');
     std::string_view head = "[Tabs]\nDiz=Big\n";
     big.replace(0, head.size(), head);
-    for (const std::string& path : {dir.path() + "/missing.kvl", dir.path(), dir.path() + "/", std::string(),
-                                    dir.write("big.kvl", big), std::string("/dev/zero")}) {
+    for (const std::string& path :
+         {dir.path().string() + "/missing.kvl", dir.path().string(), dir.path().string() + "/", std::string(),
+          writeFile(dir / "big.kvl", big), std::string("/dev/zero")}) {
         auto f = LanguageFile::load(path);
         EXPECT_EQ(f.text("Tabs", "Diz", "Info ZIP files"), "Info ZIP files") << path;
     }
@@ -231,7 +211,7 @@ TEST(LanguageFileRead, ValuesCutAt2047Characters) {
 
 TEST(LanguageFileRead, LoadsFromDisk) {
     TempDir dir;
-    auto path = dir.write("mine.kvl", "[Tabs]\nDiz=Descrizioni\n");
+    auto path = writeFile(dir / "mine.kvl", "[Tabs]\nDiz=Descrizioni\n");
     auto list = LanguageFile::load(path).assignments();
     EXPECT_EQ(textOf(list, "Tabs", "Diz"), "Descrizioni");
     EXPECT_EQ(textOf(list, "Tabs", "Zip"), "Easy zip packer");
@@ -276,51 +256,51 @@ TEST(Utf8Text, Latin1ToUtf8AndCutSequences) {
 
 TEST(LanguageSetting, MissingFileSectionOrKeyMeansDefault) {
     TempDir dir;
-    EXPECT_EQ(storedLanguage(dir.path()), "default");
-    dir.write("korvel.ini", "[Other]\nLanguage=italiano.kvl\n");
-    EXPECT_EQ(storedLanguage(dir.path()), "default");
-    dir.write("korvel.ini", "[International]\nLang=italiano.kvl\n");
-    EXPECT_EQ(storedLanguage(dir.path()), "default");
-    dir.write("korvel.ini", "[international]\nlanguage = italiano.kvl\n");
-    EXPECT_EQ(storedLanguage(dir.path()), "italiano.kvl");
+    EXPECT_EQ(storedLanguage(dir.path().string()), "default");
+    writeFile(dir / "korvel.ini", "[Other]\nLanguage=italiano.kvl\n");
+    EXPECT_EQ(storedLanguage(dir.path().string()), "default");
+    writeFile(dir / "korvel.ini", "[International]\nLang=italiano.kvl\n");
+    EXPECT_EQ(storedLanguage(dir.path().string()), "default");
+    writeFile(dir / "korvel.ini", "[international]\nlanguage = italiano.kvl\n");
+    EXPECT_EQ(storedLanguage(dir.path().string()), "italiano.kvl");
 }
 
 TEST(LanguageSetting, OnlyExactDefaultMeansBuiltIn) {
     TempDir dir;
-    dir.write("korvel.ini", "[International]\nLanguage=Default\n");
-    EXPECT_EQ(storedLanguage(dir.path()), "Default");
+    writeFile(dir / "korvel.ini", "[International]\nLanguage=Default\n");
+    EXPECT_EQ(storedLanguage(dir.path().string()), "Default");
     EXPECT_FALSE(isDefaultLanguage("Default"));
     EXPECT_FALSE(isDefaultLanguage(""));
     EXPECT_TRUE(isDefaultLanguage("default"));
-    EXPECT_EQ(joinPath(dir.path(), "Default"), dir.path() + "/Default");
+    EXPECT_EQ(joinPath(dir.path().string(), "Default"), dir.path().string() + "/Default");
     EXPECT_EQ(joinPath("/", "x.kvl"), "/x.kvl");
 }
 
 TEST(LanguageSetting, StoreRoundTripKeepsTheRestOfTheFile) {
     TempDir dir;
-    dir.write("korvel.ini",
+    writeFile(dir / "korvel.ini",
               "; mine\r\n[Window]\r\nLeft=10\r\n[International]\r\nLanguage=old.kvl\r\nExtra=1\r\n");
-    ASSERT_TRUE(storeLanguage(dir.path(), "deutsch.kvl"));
-    EXPECT_EQ(storedLanguage(dir.path()), "deutsch.kvl");
-    EXPECT_EQ(dir.read("korvel.ini"),
+    ASSERT_TRUE(storeLanguage(dir.path().string(), "deutsch.kvl"));
+    EXPECT_EQ(storedLanguage(dir.path().string()), "deutsch.kvl");
+    EXPECT_EQ(readFile(dir / "korvel.ini"),
               "; mine\r\n[Window]\r\nLeft=10\r\n[International]\r\nLanguage=deutsch.kvl\r\nExtra=1\r\n");
 }
 
 TEST(LanguageSetting, StoreCreatesTheFile) {
     TempDir dir;
-    ASSERT_TRUE(storeLanguage(dir.path(), "italiano.kvl"));
-    EXPECT_EQ(dir.read("korvel.ini"), "[International]\r\nLanguage=italiano.kvl\r\n");
-    EXPECT_EQ(storedLanguage(dir.path()), "italiano.kvl");
+    ASSERT_TRUE(storeLanguage(dir.path().string(), "italiano.kvl"));
+    EXPECT_EQ(readFile(dir / "korvel.ini"), "[International]\r\nLanguage=italiano.kvl\r\n");
+    EXPECT_EQ(storedLanguage(dir.path().string()), "italiano.kvl");
 }
 
 TEST(LanguageSetting, NamesThatTheProfileRulesWouldAlterRoundTrip) {
     TempDir dir;
     for (std::string name : {" lead.kvl", "trail.kvl ", "\"quoted\".kvl", "'q'", "", "a=b.kvl", "[x].kvl"}) {
-        ASSERT_TRUE(storeLanguage(dir.path(), name)) << name;
-        EXPECT_EQ(storedLanguage(dir.path()), name);
+        ASSERT_TRUE(storeLanguage(dir.path().string(), name)) << name;
+        EXPECT_EQ(storedLanguage(dir.path().string()), name);
     }
-    EXPECT_FALSE(storeLanguage(dir.path(), "two\nlines.kvl"));
-    EXPECT_EQ(storedLanguage(dir.path()), "[x].kvl");
+    EXPECT_FALSE(storeLanguage(dir.path().string(), "two\nlines.kvl"));
+    EXPECT_EQ(storedLanguage(dir.path().string()), "[x].kvl");
 }
 
 TEST(LanguageSetting, UnwritableFolderFails) {

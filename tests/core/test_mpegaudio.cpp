@@ -301,11 +301,11 @@ INSTANTIATE_TEST_SUITE_P(Inputs, HostileStream, testing::ValuesIn(hostileCases()
 
 TEST(MPEGStream, ZeroByteAndMissingFiles) {
     TempDir dir;
-    writeBytes(dir.file("empty.mp3"), {});
+    writeBytes(dir / "empty.mp3", {});
     TMPEGaudio a;
-    EXPECT_TRUE(a.Analyse(dir.file("empty.mp3")));
+    EXPECT_TRUE(a.Analyse(dir / "empty.mp3"));
     EXPECT_FALSE(a.IsUsable());
-    EXPECT_FALSE(a.Analyse(dir.file("missing.mp3")));
+    EXPECT_FALSE(a.Analyse(dir / "missing.mp3"));
     EXPECT_FALSE(a.Analyse(dir.path().string()));
 }
 
@@ -372,8 +372,8 @@ TEST_P(LameFiles, MatchFfprobe) {
     if (!haveTool("lame"))
         GTEST_SKIP() << "lame is not installed (scripts/setup installs it)";
     TempDir dir;
-    auto wav = dir.file("src.wav");
-    auto mp3 = dir.file(c.name + ".mp3");
+    auto wav = dir / "src.wav";
+    auto mp3 = dir / (c.name + ".mp3");
     makeSourceWav(wav, c.rate, c.channels, 6.0);
     int status = 0;
     run("lame --quiet " + c.lameArgs + " " + quote(wav) + " " + quote(mp3), &status);
@@ -427,8 +427,8 @@ TEST(PeerFiles, Mpeg2LayerIIFromFfmpegIsFound) {
     if (!haveTool("ffmpeg") || !haveTool("ffprobe"))
         GTEST_SKIP() << "ffmpeg is not installed (scripts/setup installs it)";
     TempDir dir;
-    auto wav = dir.file("src.wav");
-    auto mp2 = dir.file("l2.mp2");
+    auto wav = dir / "src.wav";
+    auto mp2 = dir / "l2.mp2";
     makeSourceWav(wav, 22050, 2, 4.0);
     int status = 0;
     run("ffmpeg -loglevel error -y -i " + quote(wav) + " -c:a mp2 -b:a 64k " + quote(mp2), &status);
@@ -508,8 +508,8 @@ TEST(PeerFiles, LameInfoFrameAgreesWithFfprobeAndMutagen) {
     if (!haveTool("lame") || !haveTool("ffprobe") || py.empty())
         GTEST_SKIP() << "lame, ffprobe or mutagen is not installed (scripts/setup installs them)";
     TempDir dir;
-    auto wav = dir.file("src.wav");
-    auto mp3 = dir.file("cbr.mp3");
+    auto wav = dir / "src.wav";
+    auto mp3 = dir / "cbr.mp3";
     makeSourceWav(wav, 44100, 2, 20.0);
     int status = 0;
     run("lame --quiet -b 160 " + quote(wav) + " " + quote(mp3), &status);

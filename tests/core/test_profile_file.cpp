@@ -1,5 +1,7 @@
 #include "core/ProfileFile.h"
 
+#include "TempDir.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -51,8 +53,8 @@ TEST(ProfileFile, SetValueReplacesAddsKeyOrSectionAndKeepsTheRest) {
 }
 
 TEST(ProfileFile, SaveAndLoadRoundTrip) {
-    auto dir = std::filesystem::temp_directory_path() / "korvel_profile_test";
-    std::filesystem::create_directories(dir);
+    korvel::test::TempDir tmp;
+    const auto& dir = tmp.path();
     auto path = (dir / "korvel.ini").string();
     ProfileFile p;
     p.setValue("International", "Language", "deutsch.kvl");
@@ -69,5 +71,4 @@ TEST(ProfileFile, SaveAndLoadRoundTrip) {
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
               1);
-    std::filesystem::remove_all(dir);
 }

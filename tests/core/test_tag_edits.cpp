@@ -102,7 +102,7 @@ class SaveBoth : public testing::TestWithParam<SaveCase> {};
 TEST_P(SaveBoth, OneTagOfEachInOneStep) {
     const SaveCase& c = GetParam();
     TempDir dir;
-    auto f = dir.file("both.mp3");
+    auto f = dir / "both.mp3";
     writeBytes(f, c.file);
     TID3v1 v1;
     TID3v2 v2;
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SaveBoth, NeitherWhenOneCannotBeWritten) {
     TempDir dir;
-    auto f = dir.file("damaged.mp3");
+    auto f = dir / "damaged.mp3";
     // An ID3v2 tag whose frame runs past its end, then audio and an ID3v1 tag.
     Bytes file = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20, 'T', 'I', 'T', '2', 0, 0, 1, 0, 0, 0, 0, 'x'};
     file.resize(30, 0);
@@ -158,6 +158,6 @@ TEST(SaveBoth, NeitherWhenOneCannotBeWritten) {
     EXPECT_FALSE(r.V2Saved);
     EXPECT_FALSE(r.V2Reason.empty());
     EXPECT_EQ(readBytes(f), file);
-    r = SaveTags(dir.file("missing.mp3"), &v1, &v2);
+    r = SaveTags(dir / "missing.mp3", &v1, &v2);
     EXPECT_FALSE(r.V1Saved || r.V2Saved);
 }

@@ -2,6 +2,9 @@
 // Test fixtures for playback: WAV files made in code, encoded by lame, decoded for reference by
 // mpg123, and a private PulseAudio server with a null sink to play into.
 
+#include "FileBytes.h"
+#include "TempDir.h"
+
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -40,31 +43,12 @@ inline bool haveTool(const char* tool) {
     return sh(std::string("command -v ") + tool + " >/dev/null 2>&1") == 0;
 }
 
-// A fresh folder under the system's temporary folder, removed by its owner.
-class TempDir {
-public:
-    TempDir() {
-        std::string t = (fs::temp_directory_path() / "korvel-audio-XXXXXX").string();
-        if (!mkdtemp(t.data()))
-            std::abort();
-        path_ = t;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
+using test::TempDir;
 
-private:
-    fs::path path_;
-};
-
+// A file's bytes as the PCM comparisons hold them.
 inline std::vector<char> readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    const std::string bytes = test::readFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 // A 16-bit PCM WAV: a tone per channel (440 Hz left, 660 Hz right) with a slow swell, so that

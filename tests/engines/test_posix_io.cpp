@@ -1,7 +1,8 @@
 // The shared POSIX helpers: whole writes and reads over a pipe that signals keep interrupting
 // (EINTR and short counts), and whole-file replacement that leaves the old file or the new one,
 // never half of either and never a temporary.
-#include "../support/ArchiveFixtures.h"
+#include "FileBytes.h"
+#include "TempDir.h"
 #include "posix_io.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,15 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
+using korvel::test::readFile;
 using korvel::test::TempDir;
+using korvel::test::writeFile;
 namespace posix = korvel::posix;
 namespace fs = std::filesystem;
 
@@ -146,11 +148,6 @@ TEST_P(PipeTransfer, MovesEveryByteThroughInterruptions) {
 
 INSTANTIATE_TEST_SUITE_P(Posix, PipeTransfer, ::testing::ValuesIn(kPipeCases), caseName<PipeCase>);
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> entries(const fs::path& dir) {
     std::vector<std::string> out;
     for (const auto& e : fs::directory_iterator(dir))
@@ -185,7 +182,7 @@ TEST_P(Replace, LeavesTheOldFileOrTheNewOne) {
     TempDir t;
     const std::string target = t / "korvel.ini";
     if (c.oldExists) {
-        std::ofstream(target, std::ios::binary) << "old contents\n";
+        writeFile(target, "old contents\n");
         ::chmod(target.c_str(), c.oldMode);
     }
     const std::string fresh = pattern(200000);
@@ -193,7 +190,8 @@ TEST_P(Replace, LeavesTheOldFileOrTheNewOne) {
         posix::AtomicReplace file(target);
         ASSERT_TRUE(file.create(c.oldExists ? posix::keptMode(target) : 0640));
         ASSERT_TRUE(file.write(fresh));
-        EXPECT_EQ(readAll(target), c.oldExists ? "old contents\n" : "") << "the target changed before commit";
+        EXPECT_EQ(readFile(target), c.oldExists ? "old contents\n" : "")
+            << "the target changed before commit";
         if (c.stop == Stop::AtRename) {
             // A folder where the file's name must go: the rename fails.
             const std::string moved = target + ".kept";
@@ -207,7 +205,7 @@ TEST_P(Replace, LeavesTheOldFileOrTheNewOne) {
             ASSERT_TRUE(file.commit());
         }
     }
-    EXPECT_EQ(readAll(target), c.replaced ? fresh : "old contents\n");
+    EXPECT_EQ(readFile(target), c.replaced ? fresh : "old contents\n");
     struct stat st;
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, c.finalMode);

@@ -1,7 +1,7 @@
 // The unzip engine keeps the parsed directory of the archives it printed from: repeated print
 // requests must still see every change to the archive, and the name index must answer exactly as
 // a walk over the directory would (case folding, case variants, wildcards, folders).
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

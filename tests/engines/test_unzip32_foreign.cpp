@@ -2,7 +2,7 @@
 // tools, and the oddities old packers and self-extractors leave, built byte by byte. For each,
 // listing, print and extraction agree with Python's zipfile (and the names with unzip) on which
 // members are there and what bytes they hold.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

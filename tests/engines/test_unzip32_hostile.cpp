@@ -1,6 +1,6 @@
 // Hostile and broken archives: nothing is ever written outside the destination, damaged input
 // gives an error result and never a crash, encrypted members are skipped.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Every field of the unzip request on real archives made by the zip tool.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The unzip engine reads archives made by the real zip tool: stored, deflated, with folders,
 // zip64, CP437 names. Its listing agrees with `unzip -Z -l`; print and extraction give back the
 // original bytes.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

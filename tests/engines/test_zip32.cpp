@@ -1,5 +1,5 @@
 // The zip engine: every option of the options record on real files, checked with the unzip tool.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // understands the archive, libzip's otherwise. Either way: the archive tests sound with `unzip
 // -t`, every other member keeps its bytes and CRC, the comment stays, and a failure anywhere
 // leaves the archive byte for byte as it was, with no temporary file left beside it.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

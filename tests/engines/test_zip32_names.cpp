@@ -1,7 +1,7 @@
 // A description saved into an archive whose member is stored in another case (FILE_ID.DIZ, as DOS
 // packers wrote it) replaces that member under its stored name: one member, the new bytes, on
 // both of the zip engine's paths (the raw-copy path and libzip's).
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "EngineCalls.h"
 
 #include <gtest/gtest.h>

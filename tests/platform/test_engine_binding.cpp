@@ -1,6 +1,6 @@
 // The program's side of the engine interface: the library check with both of its messages, the
 // callbacks' answers, the engine state and the sinks, the requests through the loaded engines.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "engineclient/ArchiveEngine.h"
 #include "engineclient/EngineLibrary.h"
 #include "engineclient/Engines.h"

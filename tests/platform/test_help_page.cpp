@@ -1,12 +1,12 @@
 // The help page opener, and the shipped help page itself.
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "platform/HelpPage.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestHelpPage : public QObject {
@@ -17,12 +17,8 @@ private slots:
     }
 
     void opensThePage() {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath("help"));
-        QFile f(dir.filePath("help/index.html"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("<html></html>");
-        f.close();
+        korvel::test::QtTempDir dir;
+        korvel::test::writeFile(dir.filePath("help/index.html"), "<html></html>");
         korvel::ScriptedPrompts prompts;
         QList<QUrl> opened;
         QVERIFY(korvel::openHelpPage(nullptr, dir.path(), [&](const QUrl& u) {
@@ -47,14 +43,11 @@ private slots:
         QFETCH(QString, layout);
         QFETCH(bool, browser);
         QFETCH(QString, says);
-        QTemporaryDir dir;
+        korvel::test::QtTempDir dir;
         if (layout == "dir")
             QVERIFY(QDir(dir.path()).mkpath("help/index.html"));
-        if (layout == "file") {
-            QVERIFY(QDir(dir.path()).mkpath("help"));
-            QFile f(dir.filePath("help/index.html"));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        if (layout == "file")
+            korvel::test::writeFile(dir.filePath("help/index.html"), {});
         korvel::ScriptedPrompts prompts;
         int calls = 0;
         QVERIFY(!korvel::openHelpPage(nullptr, dir.path(), [&](const QUrl&) {

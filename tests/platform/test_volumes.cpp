@@ -1,21 +1,22 @@
 // The volumes come from the mount table, are looked up once and again only when the table
 // changes, and keep mount points with blanks and Latin-1 bytes exactly.
+#include "QtFiles.h"
 #include "platform/PathText.h"
 #include "platform/Volumes.h"
 
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace korvel;
+using namespace korvel::test;
 
 class TestVolumes : public QObject {
     Q_OBJECT
-    QTemporaryDir tmp;
+    QtTempDir tmp;
     std::string table;
 
-    void writeTable(const std::string& text) { std::ofstream(table, std::ios::trunc) << text; }
+    void writeTable(const std::string& text) { writeFile(table, text); }
     static std::string line(int id, const std::string& point, const std::string& fs, const std::string& dev) {
         return std::to_string(id) + " 1 8:1 / " + point + " rw,relatime shared:1 - " + fs + " " + dev +
                " rw\n";
@@ -28,13 +29,10 @@ private slots:
         table = t + "/mountinfo";
         std::filesystem::create_directories(t + "/usb stick");
         std::filesystem::create_directories(t + "/caf\xe9");
-        std::ofstream(t + "/hosts") << "a file mounted over a file";
+        writeFile(t + "/hosts", "a file mounted over a file");
         Volumes::setMountTable(pathText(table));
     }
-    void cleanupTestCase() {
-        Volumes::setMountTable("/proc/self/mountinfo");
-        std::filesystem::remove_all(pathBytes(tmp.path()) + "/caf\xe9"); // QTemporaryDir cannot
-    }
+    void cleanupTestCase() { Volumes::setMountTable("/proc/self/mountinfo"); }
 
     void tableDecidesAndIsReadOnce() {
         const std::string t = pathBytes(tmp.path());

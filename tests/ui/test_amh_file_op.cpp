@@ -1,7 +1,8 @@
 // TAMHFileOp in a window: the questions a person is asked, their texts, the answers honoured,
 // and the progress window with Cancel.
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "filemanager/AMHFileOp.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -21,20 +21,9 @@
 using korvel::Prompts;
 using korvel::ScriptedPrompts;
 using korvel::TAMHFileOp;
+using namespace korvel::test;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QProgressDialog* visibleProgress() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -133,7 +122,7 @@ class TestAMHFileOp : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir tmp_;
+    QtTempDir tmp_;
     QWidget window_;
     QString root() const { return tmp_.path(); }
 
@@ -296,7 +285,7 @@ private slots:
     }
 
     void trashWithAllowUndo() {
-        QTemporaryDir data;
+        QtTempDir data;
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         ScriptedPrompts prompts;
         prompts.answer(true);

@@ -2,13 +2,13 @@
 // id3v2 and mutagen, picked in the browser pane; the tag editors, the stream texts, the marking
 // keys, the copy buttons, the saves and their messages, and play/stop through the decoder library.
 #include "AudioFixtures.h"
+#include "ScriptedPrompts.h"
 #include "app/ZipMain.h"
 #include "audio/AudioHooks.h"
 #include "audio/AudioPage.h"
 #include "audio/MPEGPlay.h"
 #include "audio/PlayerPanel.h"
 #include "core/audio/ID3v2.h"
-#include "platform/ScriptedPrompts.h"
 #include "widgets/DizPage.h"
 #include "widgets/FileListModel.h"
 
@@ -26,8 +26,6 @@
 #include <QTest>
 #include <QToolButton>
 
-#include <fstream>
-
 using namespace korvel;
 using namespace korvel::testaudio;
 
@@ -36,8 +34,7 @@ namespace {
 using Bytes = std::vector<char>;
 
 void writeBytes(const std::string& path, const Bytes& b) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(b.data(), static_cast<std::streamsize>(b.size()));
+    korvel::test::writeFile(path, std::string_view(b.data(), b.size()));
 }
 
 Bytes tail(const Bytes& b, std::size_t n) {

@@ -1,5 +1,6 @@
 // "Catalogue folder..." as a person uses it: the Options menu item for the browsed folder, the
 // file picked, the progress window with Cancel, the finished catalogue opened.
+#include "QtFiles.h"
 #include "app/ZipMain.h"
 #include "catalog/CatalogueWindow.h"
 #include "platform/DefaultCommand.h"
@@ -13,17 +14,17 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <filesystem>
 
 using namespace korvel;
+using namespace korvel::test;
 
 class TestCatalogueWindow : public QObject {
     Q_OBJECT
 
-    QTemporaryDir tmp;
+    QtTempDir tmp;
     QString files;
 
     static bool python(const QString& dir, const QString& script) {
@@ -137,7 +138,6 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
         QVERIFY2(text.contains("Space Game"), text.left(400).constData());
-        std::filesystem::remove_all(folder); // QTemporaryDir cannot remove names that are no UTF-8
     }
 
     void nothingHappensWithoutAFile() {

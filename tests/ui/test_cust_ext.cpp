@@ -1,8 +1,9 @@
 // The "Custom file setup" dialog driven as a user does: the list file, Add/Remove, saving, and
 // the custom menu of the main window rebuilt on "Close".
 
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "description/Cust_ext.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QFile>
 #include <QLabel>
@@ -10,27 +11,16 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 using namespace korvel;
+using namespace korvel::test;
 
 namespace {
 
 const QString kDiskError =
     "Cannot wrote on disk. Are you running program from a CD?\nIf so, you cannot save preferences!";
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QStringList entryTexts(const QMenu& menu) {
     QStringList t;
@@ -44,7 +34,7 @@ QStringList entryTexts(const QMenu& menu) {
 class TestCustExt : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QtTempDir> dir;
     std::unique_ptr<TCustom_ext> dialog;
     QMenu custMenu;
     QPushButton bCustom{"all custom files"};
@@ -79,7 +69,7 @@ class TestCustExt : public QObject {
 
 private slots:
     void init() {
-        dir = std::make_unique<QTemporaryDir>();
+        dir = std::make_unique<QtTempDir>();
         QVERIFY(dir->isValid());
         allCustomCaption = "all custom files";
         chosen.clear();
@@ -136,7 +126,7 @@ private slots:
         add(" spaced.nfo ");
         add("<filename>.nfo");
         click("B_saveprefs");
-        QCOMPARE(readAll(listPath()), QByteArray(" spaced.nfo \r\n<filename>.nfo\r\n"));
+        QCOMPARE(readFile(listPath()), QByteArray(" spaced.nfo \r\n<filename>.nfo\r\n"));
         QCOMPARE(prompts.texts(), QStringList({"Preferences saved."}));
         QCOMPARE(prompts.asked()[0].kind, QString("inform"));
         dialog.reset();
@@ -245,7 +235,7 @@ private slots:
         QCOMPARE(entryTexts(custMenu), QStringList({"tutti i file"}));
         QVERIFY(!bCustom.isEnabled());
         QVERIFY(prompts.asked().empty());
-        QVERIFY(!QFile::exists(listPath()) || readAll(listPath()) == "a.nfo\r\nR&D.nfo\r\n"); // not written
+        QVERIFY(!QFile::exists(listPath()) || readFile(listPath()) == "a.nfo\r\nR&D.nfo\r\n"); // not written
     }
 
     // A hand-written file in another 8-bit encoding is written back byte for byte.
@@ -255,7 +245,7 @@ private slots:
         start();
         add("new.nfo");
         click("B_saveprefs");
-        QCOMPARE(readAll(listPath()), QByteArray("caf\xE9.nfo\r\nnew.nfo\r\n"));
+        QCOMPARE(readFile(listPath()), QByteArray("caf\xE9.nfo\r\nnew.nfo\r\n"));
         QCOMPARE(dialog->customNameList()[0], std::string("caf\xE9.nfo"));
     }
 

@@ -1,8 +1,9 @@
 // The description area of the main window against the real engines and archives made by the
 // `zip` tool: the search modes and their captions, the custom menu, the editing keys, saving
 // (with "Save info" and with "Save the changes ?"), the failures of a save, and long descriptions.
-#include "../support/ArchiveBytes.h"
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveBytes.h"
+#include "ArchiveFixtures.h"
+#include "ScriptedPrompts.h"
 #include "app/ZipMain.h"
 #include "archive/ZipOptZ.h"
 #include "core/description/DescriptionText.h"
@@ -12,7 +13,6 @@
 #include "engineclient/Engines.h"
 #include "engineclient/Zip32.h"
 #include "platform/PathText.h"
-#include "platform/ScriptedPrompts.h"
 #include "widgets/DizPage.h"
 #include "widgets/FileListModel.h"
 
@@ -71,36 +71,26 @@ class TestDescriptionController : public QObject {
                      const std::vector<std::pair<std::string, std::string>>& members) {
         const std::string dir = t / ("src-" + name);
         fs::create_directories(dir);
-        std::string args = shellQuote(archives + "/" + name);
-        for (const auto& [member, bytes] : members) {
-            writeFile(dir + "/" + member, bytes);
-            args += " " + shellQuote(member);
-        }
-        QCOMPARE(zipTool(dir, args), 0);
+        QCOMPARE(zipTool(dir, shellQuote(archives + "/" + name) + writeMembers(dir, members)), 0);
     }
     // An archive of another format: `tool` is "7z", "bsdtar -<opts>", "gcab", "rar4", "rar5" or "lha".
     void makeOther(const std::string& name, const std::string& tool,
                    const std::vector<std::pair<std::string, std::string>>& members) {
         const std::string dir = t / ("src-" + name);
         const std::string out = archives + "/" + name;
-        std::string list;
         std::vector<ByteMember> bytes;
-        for (const auto& [member, data] : members) {
-            writeFile(dir + "/" + member, data);
-            list += " " + shellQuote(member);
+        for (const auto& [member, data] : members)
             bytes.push_back({member, data});
+        if (tool == "rar4" || tool == "rar5" || tool == "lha") {
+            writeFile(out, tool == "rar4"   ? rar4Archive(bytes)
+                           : tool == "rar5" ? rar5Archive(bytes)
+                                            : lhaArchive(bytes));
+            return;
         }
-        if (tool == "rar4")
-            return writeFile(out, rar4Archive(bytes));
-        if (tool == "rar5")
-            return writeFile(out, rar5Archive(bytes));
-        if (tool == "lha")
-            return writeFile(out, lhaArchive(bytes));
-        const std::string cmd = tool.rfind("7z", 0) == 0 ? tool.substr(0, 2) + " a -bd" + tool.substr(2) +
-                                                               " " + shellQuote(out) + list + " >/dev/null"
-                                : tool == "gcab" ? "gcab -c " + shellQuote(out) + list
-                                                 : tool + " -cf " + shellQuote(out) + list;
-        QCOMPARE(run("cd " + shellQuote(dir) + " && " + cmd), 0);
+        const std::string command = tool.rfind("7z", 0) == 0 ? "7z a -bd" + tool.substr(2)
+                                    : tool == "gcab"         ? "gcab -c"
+                                                             : tool + " -cf";
+        QCOMPARE(archiveTool(dir, command, out, writeMembers(dir, members)), 0);
     }
     QString archive(const std::string& name) const { return QString::fromStdString(archives + "/" + name); }
     void select(const std::string& name) {

@@ -2,14 +2,14 @@
 // and archives made by `zip`: the code page menu and korvel.ini, the picture of an ANSI
 // description and its raw text, saves that keep every untouched byte, the refusal of a character
 // the page lacks, the SAUCE fields, and the picture and text exports.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "RenderSupport.h"
+#include "ScriptedPrompts.h"
 #include "app/ZipMain.h"
 #include "core/ProfileFile.h"
 #include "description/DescriptionController.h"
 #include "description/DescriptionDisplay.h"
 #include "engineclient/Engines.h"
-#include "platform/ScriptedPrompts.h"
 #include "widgets/DizPage.h"
 
 #include <QAction>

@@ -1,11 +1,12 @@
 // The file manager page driven as a person would, on real folders: which pane a command takes
 // its files from, the questions and their counts, drops between the panes, the Delete key, the
 // order in which the panes are listed again, and the operations it refuses.
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "app/ZipMain.h"
 #include "filemanager/AMHFileOp.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/PathText.h"
-#include "platform/ScriptedPrompts.h"
 #include "widgets/FileListModel.h"
 
 #include <QAbstractItemView>
@@ -15,29 +16,16 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 using namespace korvel;
+using namespace korvel::test;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QStringList entries(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
@@ -48,7 +36,7 @@ QStringList entries(const QString& dir) {
 class TestFileManagerPage : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<QtTempDir> tmp;
     std::unique_ptr<TMain> main;
     std::unique_ptr<ScriptedPrompts> prompts;
     TFileManagerPage* page = nullptr;
@@ -103,7 +91,7 @@ class TestFileManagerPage : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<QTemporaryDir>();
+        tmp = std::make_unique<QtTempDir>();
         QVERIFY(tmp->isValid());
         L = tmp->path() + "/left/";
         R = tmp->path() + "/right/";
@@ -133,8 +121,6 @@ private slots:
     void cleanup() {
         main.reset();
         prompts.reset();
-        std::filesystem::remove_all(
-            pathBytes(tmp->path())); // QTemporaryDir cannot remove names that are no UTF-8
         tmp.reset();
     }
 
@@ -313,8 +299,8 @@ private slots:
         const std::string l = pathBytes(L), r = pathBytes(R);
         const std::string file = "caf\xe9 \xc0 la carte.txt", folder = "d\xe9j\xe0 vu";
         fs::create_directories(l + folder);
-        std::ofstream(l + file) << "menu";
-        std::ofstream(l + folder + "/na\xefve.txt") << "inner";
+        writeFile(l + file, "menu");
+        writeFile(l + folder + "/na\xefve.txt", "inner");
         left->RefreshList();
         const QString fileCaption = pathText(file), folderCaption = pathText(folder);
         QVERIFY(left->findRow(fileCaption) >= 0);

@@ -2,6 +2,8 @@
 // a language file reaching every text of the key table on the real windows.
 #include "FakeTrayIcon.h"
 #include "LanguageStandIns.h"
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "app/KorvelProgram.h"
 #include "app/MainWiring.h"
 #include "archive/ZipOptZ.h"
@@ -10,16 +12,15 @@
 #include "description/Cust_ext.h"
 #include "lang/LanguageApplier.h"
 #include "lang/ZipLang.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace korvel;
+using namespace korvel::test;
 
 namespace {
 
@@ -33,12 +34,6 @@ struct Started {
     std::unique_ptr<KorvelProgram> program;
     bool ok = false;
 };
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 // A language file giving every key a text of its own ("<section>/<key>#").
 QByteArray uniqueLanguage() {
@@ -73,7 +68,7 @@ private slots:
     // Every window exists and every text of the key table has its control.
     void everyLanguageTargetIsReachable() {
         ScriptedPrompts prompts;
-        QTemporaryDir dir;
+        QtTempDir dir;
         Started s(dir.path());
         QVERIFY(s.ok);
         QCOMPARE(s.program->Main.StartDir, dir.path());
@@ -86,7 +81,7 @@ private slots:
     // names, in every window, with no error.
     void everyKeyReachesItsControl() {
         ScriptedPrompts prompts;
-        QTemporaryDir dir;
+        QtTempDir dir;
         writeFile(dir.filePath("unique.kvl"), uniqueLanguage());
         writeFile(dir.filePath("korvel.ini"), "[International]\nLanguage=unique.kvl\n");
         Started s(dir.path());
@@ -120,7 +115,7 @@ private slots:
     // The shipped German file applies at start-up without a word, the Extract dialog included.
     void shippedLanguageAppliesToEveryWindow() {
         ScriptedPrompts prompts;
-        QTemporaryDir dir;
+        QtTempDir dir;
         QVERIFY(QFile::copy(QStringLiteral(KORVEL_BIN_DIR "/deutsch.kvl"), dir.filePath("deutsch.kvl")));
         writeFile(dir.filePath("korvel.ini"), "[International]\nLanguage=deutsch.kvl\n");
         Started s(dir.path());
@@ -138,7 +133,7 @@ private slots:
     // The genre boxes are filled at start-up: an empty entry and the 148 genres.
     void genreBoxesAreFilled() {
         ScriptedPrompts prompts;
-        QTemporaryDir dir;
+        QtTempDir dir;
         Started s(dir.path());
         QVERIFY(s.ok);
         for (const char* name : {"CB_Genre", "CB_genre2"}) {
@@ -156,7 +151,7 @@ private slots:
         if (out.isEmpty())
             QSKIP("KORVEL_SCREENSHOT_DIR not set");
         ScriptedPrompts prompts;
-        QTemporaryDir dir;
+        QtTempDir dir;
         writeFile(dir.filePath("korvel2k.ext"), "<filename>.nfo\r\ninfo.nfo\r\nDESCRIPT.ION\r\n");
         Started s(dir.path());
         QVERIFY(s.ok);

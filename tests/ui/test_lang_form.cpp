@@ -2,34 +2,21 @@
 // OK, double click, "Set as default" (stored in korvel.ini and applied at the next start), Cancel.
 #include "LanguageStandIns.h"
 
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "lang/ZipLang.h"
 #include "platform/PathText.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace korvel;
-using korvel::test::shownText;
-using korvel::test::StandIns;
+using namespace korvel::test;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // One start of the program: its windows, the chooser among them, and what the main window keeps.
 struct Program {
@@ -69,13 +56,13 @@ struct Program {
 class TestLangForm : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<QtTempDir> dir_;
     QString path(const QString& name) const { return dir_->filePath(name); }
     QString ini() const { return path("korvel.ini"); }
 
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
+        dir_ = std::make_unique<QtTempDir>();
         QVERIFY(dir_->isValid());
         writeFile(path("b.kvl"), "[Buttons]\nview=Bee\ncustom=tutti\n[Dialogs]\nCopying=Copiare\n");
         writeFile(path("A.kvl"), "[Buttons]\nview=Ay\n");
@@ -278,7 +265,7 @@ private slots:
     }
     void shippedFilesAlwaysOffered() {
         QFETCH(bool, ownFiles);
-        QTemporaryDir program, empty;
+        QtTempDir program, empty;
         writeFile(program.filePath("zulu.kvl"), "[Buttons]\nview=Zulu\n");
         Program p(ownFiles ? dir_->path() : empty.path());
         p.form.setProgramDir(program.path());
@@ -331,8 +318,8 @@ private slots:
         QFETCH(QByteArray, file);
         const std::string start = pathBytes(dir_->path()) + "/" + folder.toStdString();
         std::filesystem::create_directories(start);
-        std::ofstream(start + "/" + file.toStdString()) << "[Buttons]\nview=Fran\xc3\xa7"
-                                                           "ais\n";
+        writeFile(start + "/" + file.toStdString(), "[Buttons]\nview=Fran\xc3\xa7"
+                                                    "ais\n");
         const QString startText = pathText(start), name = pathText(file.toStdString());
         {
             Program p(startText);
@@ -347,7 +334,6 @@ private slots:
         Program next(startText);
         QCOMPARE(next.form.ApplyStoredLanguage(), name);
         QCOMPARE(next.view(), QString("Fran\u00e7ais"));
-        std::filesystem::remove_all(start); // QTemporaryDir cannot remove names that are no UTF-8
     }
 };
 

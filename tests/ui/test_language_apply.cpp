@@ -2,31 +2,23 @@
 // failures stop the application where they happen and tell the user.
 #include "LanguageStandIns.h"
 
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "core/lang/LanguageTable.h"
 #include "lang/LanguageApplier.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace korvel;
-using korvel::test::qs;
-using korvel::test::StandIns;
+using namespace korvel::test;
 
 namespace {
 
 // A text no other key has, with letters outside ASCII to prove the file is read as UTF-8.
 QString uniqueText(int row) {
     return QStringLiteral("T%1 Ünïcødé «€» &x").arg(row);
-}
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    QFile f(dir.filePath(name));
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return f.fileName();
 }
 
 // A language file setting every key of the table to its unique text.
@@ -56,7 +48,7 @@ QString defaultOf(std::string_view section, std::string_view key) {
 class TestLanguageApply : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir dir_;
+    QtTempDir dir_;
     std::unique_ptr<StandIns> all_;
     LanguageResult allResult_;
 
@@ -65,7 +57,7 @@ private slots:
         QVERIFY(dir_.isValid());
         all_ = std::make_unique<StandIns>();
         ScriptedPrompts prompts;
-        allResult_ = ApplyLanguage(writeFile(dir_, "all.kvl", everyKeyFile()), all_->windows());
+        allResult_ = ApplyLanguage(writeFile(dir_.filePath("all.kvl"), everyKeyFile()), all_->windows());
         QVERIFY(allResult_.ok);
         QVERIFY(prompts.asked().empty());
     }
@@ -121,7 +113,7 @@ private slots:
         StandIns w;
         QCOMPARE(w.tabs()->tabText(0), QStringLiteral("ZIP and MP3 info"));
         ScriptedPrompts prompts;
-        auto r = ApplyLanguage(writeFile(dir_, "empty.kvl", {}), w.windows());
+        auto r = ApplyLanguage(writeFile(dir_.filePath("empty.kvl"), {}), w.windows());
         QVERIFY(r.ok);
         QCOMPARE(w.tabs()->tabText(0), QStringLiteral("Info ZIP files"));
         QCOMPARE(w.tabs()->tabText(1), QStringLiteral("Easy zip packer"));
@@ -146,8 +138,9 @@ private slots:
     void missingOrUnreadableFileGivesTheDefaults() {
         QFETCH(QString, path);
         StandIns w;
-        ApplyLanguage(writeFile(dir_, "first.kvl", "[Buttons]\nview=Vedi\n[Menu]\n10=Carattere...\n"),
-                      w.windows());
+        ApplyLanguage(
+            writeFile(dir_.filePath("first.kvl"), "[Buttons]\nview=Vedi\n[Menu]\n10=Carattere...\n"),
+            w.windows());
         QCOMPARE(test::shownText(w.control("Main", "B_view")), QStringLiteral("Vedi"));
         QCOMPARE(test::shownText(w.control("Main", "M_Font")), QStringLiteral("Carattere..."));
         ScriptedPrompts prompts;
@@ -159,7 +152,8 @@ private slots:
 
     void menuKeysNameMenusAndItems() {
         StandIns w;
-        ApplyLanguage(writeFile(dir_, "menu.kvl", "[menu]\n1=Opzioni\n10=Carattere...\n"), w.windows());
+        ApplyLanguage(writeFile(dir_.filePath("menu.kvl"), "[menu]\n1=Opzioni\n10=Carattere...\n"),
+                      w.windows());
         auto* options = qobject_cast<QMenu*>(w.control("Main", "Options1"));
         QVERIFY(options);
         QCOMPARE(options->title(), QStringLiteral("Opzioni"));
@@ -169,7 +163,8 @@ private slots:
 
     void emptyValueEmptiesTheCaption() {
         StandIns w;
-        auto r = ApplyLanguage(writeFile(dir_, "blank.kvl", "[Buttons]\nview=\ncustom=\n"), w.windows());
+        auto r =
+            ApplyLanguage(writeFile(dir_.filePath("blank.kvl"), "[Buttons]\nview=\ncustom=\n"), w.windows());
         QVERIFY(r.ok);
         QCOMPARE(test::shownText(w.control("Main", "B_view")), QString());
         QCOMPARE(test::shownText(w.control("Main", "B_Custom")), QString());
@@ -178,14 +173,14 @@ private slots:
 
     void latin1FileIsRead() {
         StandIns w;
-        ApplyLanguage(writeFile(dir_, "latin1.kvl", "[MP3]\nL3=Modalit\xE0\n"), w.windows());
+        ApplyLanguage(writeFile(dir_.filePath("latin1.kvl"), "[MP3]\nL3=Modalit\xE0\n"), w.windows());
         QCOMPARE(test::shownText(w.control("Main", "L3")), QStringLiteral("Modalità"));
     }
 
     // Files that are not UTF-8 are Windows-1252: curly quotes, the euro sign, the dashes.
     void windows1252FileIsRead() {
         StandIns w;
-        ApplyLanguage(writeFile(dir_, "cp1252.kvl", "[MP3]\nL3=\x93Modalit\xE0\x94 \x80 \x96\n"),
+        ApplyLanguage(writeFile(dir_.filePath("cp1252.kvl"), "[MP3]\nL3=\x93Modalit\xE0\x94 \x80 \x96\n"),
                       w.windows());
         QCOMPARE(test::shownText(w.control("Main", "L3")), QStringLiteral("“Modalità” € –"));
     }
@@ -202,7 +197,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(bool, shortcut);
         StandIns w;
-        ApplyLanguage(writeFile(dir_, "amp.kvl", "[MP3]\nL3=" + text + "\n"), w.windows());
+        ApplyLanguage(writeFile(dir_.filePath("amp.kvl"), "[MP3]\nL3=" + text + "\n"), w.windows());
         auto* label = qobject_cast<QLabel*>(w.control("Main", "L3"));
         QVERIFY(label);
         QCOMPARE(label->text(), QString::fromUtf8(text));
@@ -211,7 +206,7 @@ private slots:
 
     void labelsShowMarkupAsText() {
         StandIns w;
-        ApplyLanguage(writeFile(dir_, "markup.kvl", "[Packer]\nLdrag=<b>bold</b>\n"), w.windows());
+        ApplyLanguage(writeFile(dir_.filePath("markup.kvl"), "[Packer]\nLdrag=<b>bold</b>\n"), w.windows());
         auto* label = qobject_cast<QLabel*>(w.control("Main", "Ldrag"));
         QCOMPARE(label->text(), QStringLiteral("<b>bold</b>"));
         QCOMPARE(label->textFormat(), Qt::PlainText);
@@ -248,7 +243,7 @@ private slots:
         QFETCH(QString, notApplied);
         StandIns w({leaveOut});
         ScriptedPrompts prompts;
-        auto r = ApplyLanguage(writeFile(dir_, "fail.kvl", everyKeyFile()), w.windows());
+        auto r = ApplyLanguage(writeFile(dir_.filePath("fail.kvl"), everyKeyFile()), w.windows());
         QVERIFY(!r.ok);
         QCOMPARE(r.failedKey, failedKey);
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Err language file; default English")});
@@ -267,7 +262,7 @@ private slots:
         auto* edit = new QLineEdit(qobject_cast<QMainWindow*>(w.window("Main"))->centralWidget());
         edit->setObjectName(QStringLiteral("B_view"));
         ScriptedPrompts prompts;
-        auto r = ApplyLanguage(writeFile(dir_, "edit.kvl", "[Buttons]\nview=X\n"), w.windows());
+        auto r = ApplyLanguage(writeFile(dir_.filePath("edit.kvl"), "[Buttons]\nview=X\n"), w.windows());
         QVERIFY(!r.ok);
         QCOMPARE(r.failedTarget, QStringLiteral("Main.B_view"));
         QCOMPARE(edit->text(), QString());
@@ -276,7 +271,7 @@ private slots:
 
     void cursorIsBackAfterApplying() {
         StandIns w;
-        ApplyLanguage(writeFile(dir_, "c.kvl", "[Buttons]\nview=X\n"), w.windows());
+        ApplyLanguage(writeFile(dir_.filePath("c.kvl"), "[Buttons]\nview=X\n"), w.windows());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 

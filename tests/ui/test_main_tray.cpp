@@ -1,11 +1,11 @@
 // The tray: minimise to the icon, clicks on it, the tray menu and its painted margin, and ending
 // the program from the tray without the save question.
 #include "FakeTrayIcon.h"
+#include "ScriptedPrompts.h"
 #include "app/MainTray.h"
 #include "app/QuarnAbout.h"
 #include "app/TrayMenu.h"
 #include "platform/Prompts.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,6 +4,8 @@
 #include "FakeTrayIcon.h"
 #include "LanguageStandIns.h"
 
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "app/MainTray.h"
 #include "app/MainWiring.h"
 #include "app/QuarnAbout.h"
@@ -12,7 +14,6 @@
 #include "core/lang/LanguageFile.h"
 #include "lang/ZipLang.h"
 #include "platform/DefaultCommand.h"
-#include "platform/ScriptedPrompts.h"
 #include "platform/Volumes.h"
 
 #include <QAction>
@@ -21,29 +22,16 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace korvel;
-using korvel::test::FakeTrayIcon;
-using korvel::test::shownText;
+using namespace korvel::test;
 
 namespace {
 
 const QString ErrText = QString::fromLatin1(LanguageErrorText);
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString shipped(const char* name) {
     return QStringLiteral(KORVEL_SOURCE_DIR "/lang/") + QLatin1String(name);
@@ -160,7 +148,7 @@ int expectApplied(const Program& p, const lang::LanguageFile& file, const QList<
 class TestMainWiring : public QObject {
     Q_OBJECT
 
-    QTemporaryDir tmp;
+    QtTempDir tmp;
     int n = 0;
 
     // A fresh start-up folder with the given files (name -> bytes).

@@ -1,4 +1,5 @@
 // The file list view driven as a person would: keys, double clicks, header clicks, selection.
+#include "QtFiles.h"
 #include "platform/DefaultCommand.h"
 #include "platform/Volumes.h"
 #include "widgets/FileListModel.h"
@@ -8,24 +9,23 @@
 #include <QListView>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
-#include <fstream>
 #include <unistd.h>
 
 using namespace korvel;
+using namespace korvel::test;
 
 class TestMFileExplorer : public QObject {
     Q_OBJECT
 
-    QTemporaryDir tmp;
+    QtTempDir tmp;
     QString root; // tmp with a trailing "/"
 
     void touch(const QString& rel, qint64 size = 0) {
         const QString p = tmp.filePath(rel);
-        std::ofstream(p.toStdString()).close();
+        writeFile(p, {});
         if (size)
             QCOMPARE(::truncate(p.toLocal8Bit().constData(), size), 0);
     }

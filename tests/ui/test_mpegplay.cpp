@@ -2,8 +2,8 @@
 // lame-made file through the pcmfile device and the sound server, the play state and the texts
 // of its errors.
 #include "AudioFixtures.h"
+#include "ScriptedPrompts.h"
 #include "audio/MPEGPlay.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QDir>
 #include <QElapsedTimer>

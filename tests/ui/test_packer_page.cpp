@@ -1,13 +1,13 @@
 // The packer page driven as a person does: files dragged from LFileMgr and dropped on ListaZip,
 // rows removed with Delete, the archive named with the save dialog, "Zip!" pressed. Archives
 // made here must pass `unzip -t` and hold what was listed.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
+#include "ScriptedPrompts.h"
 #include "app/ZipMain.h"
 #include "archive/PackerPage.h"
 #include "engineclient/Zip32.h"
 #include "lang/LanguageApplier.h"
 #include "platform/PathText.h"
-#include "platform/ScriptedPrompts.h"
 #include "platform/Volumes.h"
 #include "widgets/FileListModel.h"
 

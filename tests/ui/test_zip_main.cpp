@@ -1,10 +1,11 @@
 // The main window driven as a person would: the browser pane, the view-style strip, the pages,
 // the unsaved-changes questions, the dispatch of a picked file, the menus and the ways out.
+#include "QtFiles.h"
+#include "ScriptedPrompts.h"
 #include "app/ZipMain.h"
 #include "archive/PackerPage.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/DefaultCommand.h"
-#include "platform/ScriptedPrompts.h"
 #include "platform/Volumes.h"
 #include "widgets/DizPage.h"
 #include "widgets/FileListModel.h"
@@ -19,18 +20,16 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
-#include <fstream>
-
 using namespace korvel;
+using namespace korvel::test;
 
 class TestZipMain : public QObject {
     Q_OBJECT
 
-    QTemporaryDir tmp;
+    QtTempDir tmp;
     QString root;
     QString startDir;
 
@@ -61,7 +60,7 @@ class TestZipMain : public QObject {
         l->view()->scrollTo(l->model()->index(row, 0));
         QTest::mouseClick(l->view()->viewport(), Qt::LeftButton, {}, l->rowRect(row).center());
     }
-    void touch(const QString& rel) { std::ofstream(tmp.filePath(rel).toStdString()).close(); }
+    void touch(const QString& rel) { writeFile(tmp.filePath(rel), {}); }
 
 private slots:
     void initTestCase() {

@@ -1,9 +1,9 @@
 // The zip engine options dialog against the real zip engine: what it shows on opening, saving,
 // resetting, closing without saving, the level box and its up-down buttons, and the refusal.
+#include "ScriptedPrompts.h"
 #include "archive/ZipOptZ.h"
 #include "engineclient/Engines.h"
 #include "engineclient/Zip32.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,15 +1,15 @@
 // The Extract dialog driven as a person does: pick an archive in the browser pane, press
 // "Extract...", read the listing, pick rows, set options and press "Unzip !". What lands on disk
 // is compared with what the `unzip` tool extracts from the same archive with the same flags.
-#include "../support/ArchiveBytes.h"
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveBytes.h"
+#include "ArchiveFixtures.h"
+#include "ScriptedPrompts.h"
 #include "app/ZipMain.h"
 #include "archive/ZipUnzip.h"
 #include "archive/ZipWait.h"
 #include "core/lang/LanguageTable.h"
 #include "lang/LanguageApplier.h"
 #include "platform/PathText.h"
-#include "platform/ScriptedPrompts.h"
 #include "widgets/DizPage.h"
 #include "widgets/FileListModel.h"
 

@@ -1,6 +1,6 @@
 // The busy window: its caption, its animation playing while engine work runs on, other windows
 // blocked meanwhile, and the work's result and callbacks coming back to the window thread.
-#include "../support/ArchiveFixtures.h"
+#include "ArchiveFixtures.h"
 #include "archive/ZipWait.h"
 #include "engineclient/ArchiveEngine.h"
 #include "engineclient/Engines.h"
