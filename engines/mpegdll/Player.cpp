@@ -92,13 +92,18 @@ int32_t Player::init() {
 
 void Player::deinit() {
     Lock lk(m_);
+    closeInput(lk);
+    ready_ = false;
+    result(MPEGDLL_OK);
+}
+
+// Stops playback and closes the input: no file, nothing played, at the start.
+void Player::closeInput(Lock& lk) {
     stopSession(lk);
     in_.close();
     played_ = false;
     endReached_ = nullptr;
     posFrame_ = 0;
-    ready_ = false;
-    result(MPEGDLL_OK);
 }
 
 bool Player::sessionActive() const {
@@ -107,11 +112,7 @@ bool Player::sessionActive() const {
 
 void Player::open(const char* name, bool stream, const StreamCallbacks& cb) {
     Lock lk(m_);
-    stopSession(lk);
-    in_.close();
-    played_ = false;
-    endReached_ = nullptr;
-    posFrame_ = 0;
+    closeInput(lk);
     if (!ready_) {
         result(MPEGDLL_ERR_MODE);
         return;
@@ -121,11 +122,7 @@ void Player::open(const char* name, bool stream, const StreamCallbacks& cb) {
 
 void Player::close() {
     Lock lk(m_);
-    stopSession(lk);
-    in_.close();
-    played_ = false;
-    endReached_ = nullptr;
-    posFrame_ = 0;
+    closeInput(lk);
     result(MPEGDLL_OK);
 }
 

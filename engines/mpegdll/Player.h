@@ -56,6 +56,7 @@ private:
     // Stops the session, if any; false when it had to be left behind in a stalled output.
     bool stopSession(Lock& lk);
     bool checkStall();
+    void closeInput(Lock& lk);
     bool sessionActive() const;
     mpg123_frameinfo frameInfo(); // call with m_ held
     void run(std::shared_ptr<Session> s);
