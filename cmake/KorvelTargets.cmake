@@ -8,7 +8,7 @@ function(korvel_setup_target target)
   endif()
   if(KORVEL_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
-                                             -fno-sanitize-recover=undefined)
+                                             -fno-sanitize-recover=all)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
 endfunction()
@@ -31,7 +31,12 @@ function(korvel_add_test)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
   if(KORVEL_SANITIZE)
-    list(APPEND env "ASAN_OPTIONS=detect_leaks=0")
+    # Every finding fails the test: leaks too, and UBSan stops at the first report (the code is
+    # also built with -fno-sanitize-recover=all). The leak suppressions name only Qt and system
+    # libraries.
+    list(APPEND env "ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:check_initialization_order=1"
+         "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
+         "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizer/lsan.supp")
   endif()
   if(env)
     set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
