@@ -203,7 +203,8 @@ void TAudioPage::buildTabV2(QWidget* tab) {
     M_Comment = new QPlainTextEdit(tab);
     M_Comment->setObjectName(QStringLiteral("M_Comment"));
     M_Comment->setTabChangesFocus(true);
-    addTagRows(g, tab, "Lab", {MP_artist2, MP_Title2, MP_Album2, MP_Year2, CB_genre2, M_Comment}, Qt::AlignTop);
+    addTagRows(g, tab, "Lab", {MP_artist2, MP_Title2, MP_Album2, MP_Year2, CB_genre2, M_Comment},
+               Qt::AlignTop);
     g->setRowStretch(4, 1);
     v->addLayout(g, 1);
     Ck_V2 = new QCheckBox(QStringLiteral("Use this format on saving info"), tab);
