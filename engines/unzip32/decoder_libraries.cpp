@@ -1,15 +1,10 @@
 #include "decoder_libraries.h"
 
-#include <dlfcn.h>
+#include "symbol_binding.h"
 
 namespace korvel::engine {
 
 namespace {
-
-template <typename F> bool bind(void* lib, const char* name, F& fn) {
-    fn = reinterpret_cast<F>(dlsym(lib, name));
-    return fn != nullptr;
-}
 
 void* open(const char* soname) {
     return dlopen(soname, RTLD_NOW | RTLD_LOCAL);
@@ -21,9 +16,9 @@ const LibBz2* libBz2() {
     static const LibBz2* const lib = []() -> const LibBz2* {
         static LibBz2 b;
         void* h = open("libbz2.so.1.0");
-        return h && bind(h, "BZ2_bzDecompressInit", b.decompressInit) &&
-                       bind(h, "BZ2_bzDecompress", b.decompress) &&
-                       bind(h, "BZ2_bzDecompressEnd", b.decompressEnd)
+        return h && bindSymbol(h, "BZ2_bzDecompressInit", b.decompressInit) &&
+                       bindSymbol(h, "BZ2_bzDecompress", b.decompress) &&
+                       bindSymbol(h, "BZ2_bzDecompressEnd", b.decompressEnd)
                    ? &b
                    : nullptr;
     }();
@@ -34,10 +29,10 @@ const LibLzma* libLzma() {
     static const LibLzma* const lib = []() -> const LibLzma* {
         static LibLzma l;
         void* h = open("liblzma.so.5");
-        return h && bind(h, "lzma_stream_decoder", l.streamDecoder) &&
-                       bind(h, "lzma_properties_decode", l.propertiesDecode) &&
-                       bind(h, "lzma_raw_decoder", l.rawDecoder) && bind(h, "lzma_code", l.code) &&
-                       bind(h, "lzma_end", l.end)
+        return h && bindSymbol(h, "lzma_stream_decoder", l.streamDecoder) &&
+                       bindSymbol(h, "lzma_properties_decode", l.propertiesDecode) &&
+                       bindSymbol(h, "lzma_raw_decoder", l.rawDecoder) &&
+                       bindSymbol(h, "lzma_code", l.code) && bindSymbol(h, "lzma_end", l.end)
                    ? &l
                    : nullptr;
     }();
@@ -48,10 +43,11 @@ const LibZstd* libZstd() {
     static const LibZstd* const lib = []() -> const LibZstd* {
         static LibZstd z;
         void* h = open("libzstd.so.1");
-        return h && bind(h, "ZSTD_createDStream", z.createDStream) &&
-                       bind(h, "ZSTD_initDStream", z.initDStream) &&
-                       bind(h, "ZSTD_decompressStream", z.decompressStream) &&
-                       bind(h, "ZSTD_isError", z.isError) && bind(h, "ZSTD_freeDStream", z.freeDStream)
+        return h && bindSymbol(h, "ZSTD_createDStream", z.createDStream) &&
+                       bindSymbol(h, "ZSTD_initDStream", z.initDStream) &&
+                       bindSymbol(h, "ZSTD_decompressStream", z.decompressStream) &&
+                       bindSymbol(h, "ZSTD_isError", z.isError) &&
+                       bindSymbol(h, "ZSTD_freeDStream", z.freeDStream)
                    ? &z
                    : nullptr;
     }();

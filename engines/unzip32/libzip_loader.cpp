@@ -1,15 +1,10 @@
 #include "libzip_loader.h"
 
-#include <dlfcn.h>
+#include "symbol_binding.h"
 
 namespace korvel::engine {
 
 namespace {
-
-template <typename F> bool bind(void* lib, const char* name, F& fn) {
-    fn = reinterpret_cast<F>(dlsym(lib, name));
-    return fn != nullptr;
-}
 
 const LibZip* load() {
     void* lib = dlopen("libzip.so.4", RTLD_NOW | RTLD_LOCAL);
@@ -18,11 +13,12 @@ const LibZip* load() {
     if (!lib)
         return nullptr;
     static LibZip z;
-    if (bind(lib, "zip_open", z.open) && bind(lib, "zip_discard", z.discard) &&
-        bind(lib, "zip_get_num_entries", z.numEntries) && bind(lib, "zip_name_locate", z.nameLocate) &&
-        bind(lib, "zip_fopen_index_encrypted", z.fopenIndexEncrypted) &&
-        bind(lib, "zip_error_clear", z.errorClear) && bind(lib, "zip_fread", z.fread) &&
-        bind(lib, "zip_fclose", z.fclose))
+    if (bindSymbol(lib, "zip_open", z.open) && bindSymbol(lib, "zip_discard", z.discard) &&
+        bindSymbol(lib, "zip_get_num_entries", z.numEntries) &&
+        bindSymbol(lib, "zip_name_locate", z.nameLocate) &&
+        bindSymbol(lib, "zip_fopen_index_encrypted", z.fopenIndexEncrypted) &&
+        bindSymbol(lib, "zip_error_clear", z.errorClear) && bindSymbol(lib, "zip_fread", z.fread) &&
+        bindSymbol(lib, "zip_fclose", z.fclose))
         return &z;
     dlclose(lib);
     return nullptr;
