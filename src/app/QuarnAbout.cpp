@@ -1,7 +1,7 @@
 #include "app/QuarnAbout.h"
 
-#include "app/ScrollPanel.h"
 #include "platform/ProgramIcon.h"
+#include "widgets/ScrollPanel.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

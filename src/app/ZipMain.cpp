@@ -1,12 +1,12 @@
 #include "app/ZipMain.h"
 
-#include "app/VerticalCaption.h"
 #include "archive/PackerPage.h"
 #include "filemanager/FileManagerPage.h"
 #include "platform/PathText.h"
 #include "platform/Prompts.h"
 #include "widgets/DizPage.h"
 #include "widgets/FolderHistory.h"
+#include "widgets/VerticalCaption.h"
 #include <QDialog>
 
 #include <QButtonGroup>

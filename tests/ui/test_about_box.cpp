@@ -1,6 +1,6 @@
 // The About box: its texts, the History button and the scrolling panel, and Close.
 #include "app/QuarnAbout.h"
-#include "app/ScrollPanel.h"
+#include "widgets/ScrollPanel.h"
 
 #include <QLabel>
 #include <QPushButton>

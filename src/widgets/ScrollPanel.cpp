@@ -1,4 +1,4 @@
-#include "app/ScrollPanel.h"
+#include "widgets/ScrollPanel.h"
 
 #include <QLinearGradient>
 #include <QPainter>

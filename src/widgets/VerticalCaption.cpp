@@ -1,4 +1,4 @@
-#include "app/VerticalCaption.h"
+#include "widgets/VerticalCaption.h"
 
 #include <QPainter>
 
