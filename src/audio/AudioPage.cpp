@@ -375,11 +375,13 @@ void TAudioPage::CB_GenreChange() {
     markModified();
 }
 
+std::array<std::pair<QLineEdit*, QLineEdit*>, 4> TAudioPage::sharedLineFields() const {
+    return {{{MP_artist, MP_artist2}, {MP_title, MP_Title2}, {MP_album, MP_Album2}, {MP_year, MP_Year2}}};
+}
+
 void TAudioPage::B_CopyFromClick() {
-    MP_artist2->setText(MP_artist->text());
-    MP_Title2->setText(MP_title->text());
-    MP_Album2->setText(MP_album->text());
-    MP_Year2->setText(MP_year->text());
+    for (auto [v1, v2] : sharedLineFields())
+        v2->setText(v1->text());
     CB_genre2->setEditText(CB_Genre->currentText());
     M_Comment->setPlainText(MP_comment->text());
     Ck_V2->setChecked(true);
@@ -387,10 +389,8 @@ void TAudioPage::B_CopyFromClick() {
 }
 
 void TAudioPage::B_CopyToClick() {
-    MP_artist->setText(MP_artist2->text());
-    MP_title->setText(MP_Title2->text());
-    MP_album->setText(MP_Album2->text());
-    MP_year->setText(MP_Year2->text());
+    for (auto [v1, v2] : sharedLineFields())
+        v1->setText(v2->text());
     // The genre entry follows the copied name, so that the ID3v1 genre saved is the one shown.
     const QString genre = CB_genre2->currentText();
     const int entry = CB_Genre->findText(genre, Qt::MatchFixedString);

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
@@ -97,6 +98,9 @@ private:
     // The texts of the six fields of each tab, in the order of TagField.
     std::array<QString, 6> v1Texts() const;
     std::array<QString, 6> v2Texts() const;
+    // The one-line fields both tabs have, as pairs (ID3v1 field, ID3v2 field): artist, title,
+    // album, year.
+    std::array<std::pair<QLineEdit*, QLineEdit*>, 4> sharedLineFields() const;
 
     MainWindowState& main_;
     std::unique_ptr<TID3v1> CurrentV1Tag_;
