@@ -68,9 +68,10 @@ for archive, peer in ((seven, ["7z", "e", "-so", seven, "FILE_ID.DIZ"]),
 
 # The same lookups inside one process, as the window makes them (no process start).
 helper = os.path.join(work, "lookup_in_process")
-core_lib = os.path.join(os.path.dirname(bin_dir), "src", "libkorvel_core.a")
+build_dir = os.path.dirname(bin_dir)
+core_libs = [os.path.join(build_dir, "src", "libkorvel_core.a"), os.path.join(build_dir, "engines", "libkorvel_posix.a")]
 subprocess.run(["c++", "-O2", "-std=c++20", "-I", os.path.join(TOP, "src"), os.path.join(TOP, "bench", "lookup_in_process.cpp"),
-                core_lib, "-ldl", "-o", helper], check=True)
+                *core_libs, "-lz", "-ldl", "-o", helper], check=True)
 for archive in (seven, txz, empty7):
     ms, cpu, caption, size = subprocess.run([helper, archive, str(rounds)], capture_output=True, text=True,
                                             check=True).stdout.split()
