@@ -11,43 +11,16 @@ import os
 import random
 import shutil
 import subprocess
-import sys
-import tempfile
-import time
-import zipfile
 
-top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-bindir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin")
-cli = os.path.abspath(os.path.join(bindir, "korvel-cli"))
-work = sys.argv[2] if len(sys.argv) > 2 else tempfile.mkdtemp(prefix="korvel-bench-")
-os.makedirs(work, exist_ok=True)
+from benchsupport import best_of, from_command_line, report, write_many_member_zip
 
-
-def best_of(cmd, runs, cwd=None):
-    """Fastest wall time of `runs` runs (output discarded)."""
-    best = None
-    for _ in range(runs):
-        t = time.perf_counter()
-        subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-        d = time.perf_counter() - t
-        best = d if best is None else min(best, d)
-    return best
-
-
-def report(label, ours, peer, target):
-    ratio = ours / peer
-    verdict = "ok" if ratio <= target else "OVER TARGET"
-    print(f"{label:48s} ours {ours*1000:9.1f} ms  peer {peer*1000:9.1f} ms  ratio {ratio:5.2f}  (<= {target}) {verdict}")
+setup = from_command_line()
+cli, work = setup.cli, setup.work
 
 
 # 1, 2: an archive of 100,000 small members, written directly (the zip tool would need the files).
 big = os.path.join(work, "many.zip")
-if not os.path.exists(big):
-    rnd = random.Random(1)
-    with zipfile.ZipFile(big, "w", zipfile.ZIP_DEFLATED) as z:
-        for i in range(100000):
-            z.writestr(f"dir{i // 1000:03d}/member{i:06d}.txt", f"member {i} " * rnd.randint(1, 20))
-        z.writestr("FILE_ID.DIZ", "the description\r\n" * 20)
+write_many_member_zip(big, "FILE_ID.DIZ")
 target_member = "FILE_ID.DIZ"  # the last entry: the whole directory is searched
 assert subprocess.run([cli, "print", big, target_member], capture_output=True).stdout == \
     subprocess.run(["unzip", "-p", big, target_member], capture_output=True).stdout
@@ -86,32 +59,18 @@ ours_zip = os.path.join(work, "ours.zip")
 peer_zip = os.path.join(work, "peer.zip")
 
 
-def pack_ours():
-    if os.path.exists(ours_zip):
-        os.remove(ours_zip)
-    subprocess.run([cli, "zip", "--fLevel=6", ours_zip, "data"], cwd=work, check=True, stdout=subprocess.DEVNULL)
+def remove(path):
+    if os.path.exists(path):
+        os.remove(path)
 
 
-def pack_peer():
-    if os.path.exists(peer_zip):
-        os.remove(peer_zip)
-    subprocess.run(["zip", "-q", "-r", "-6", peer_zip, "data"], cwd=work, check=True)
-
-
-def timed(fn, runs=3):
-    best = None
-    for _ in range(runs):
-        t = time.perf_counter()
-        fn()
-        d = time.perf_counter() - t
-        best = d if best is None else min(best, d)
-    return best
-
-
-report("pack 200 MB mixed at level 6 (vs zip -r -6)", timed(pack_ours), timed(pack_peer), 1.2)
+pack_ours = best_of([cli, "zip", "--fLevel=6", ours_zip, "data"], 3, lambda: remove(ours_zip), cwd=work, stderr=None)
+pack_peer = best_of(["zip", "-q", "-r", "-6", peer_zip, "data"], 3, lambda: remove(peer_zip), cwd=work, stdout=None,
+                    stderr=None)
+report("pack 200 MB mixed at level 6 (vs zip -r -6)", pack_ours, pack_peer, 1.2)
 so, sp = os.path.getsize(ours_zip), os.path.getsize(peer_zip)
 print(f"{'archive size':48s} ours {so:,} bytes  peer {sp:,} bytes  difference {100.0 * (so - sp) / sp:+.2f}% (within 2%)")
 assert subprocess.run(["unzip", "-tq", ours_zip], stdout=subprocess.DEVNULL).returncode == 0
 
-if len(sys.argv) <= 2:
+if setup.temporary:
     shutil.rmtree(work)

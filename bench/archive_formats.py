@@ -12,38 +12,20 @@ Usage: bench/archive_formats.py [BIN_DIR] [WORK_DIR]   (defaults: build/bin, bui
 Environment: MEMBERS (10000), ROUNDS (5).
 """
 import os
-import resource
 import subprocess
-import sys
-import time
 
-top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin"))
-work = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(top, "build", "bench-formats"))
-cli = os.path.join(bin_dir, "korvel-cli")
+from benchsupport import TOP, from_command_line, interleaved, library_env
+
+setup = from_command_line("bench-formats")
+bin_dir, cli, work = setup.bin_dir, setup.cli, setup.work
 members = int(os.environ.get("MEMBERS", "10000"))
 rounds = int(os.environ.get("ROUNDS", "5"))
-os.makedirs(work, exist_ok=True)
-env = dict(os.environ, LD_LIBRARY_PATH=bin_dir)
+env = library_env(bin_dir)
 diz = b"\xc9\xcd\xbb benchmark description \xc8\xcd\xbc\r\n"
 
 
-def timed(cmd):
-    """Wall time and processor time (user + system) of one run."""
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    t = time.perf_counter()
-    subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
-    wall = time.perf_counter() - t
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-
-
 def compare(label, ours_cmd, peer_cmd, peer_name, target=""):
-    # Alternate the two so that neither finds the machine quieter.
-    ours, theirs = [], []
-    for _ in range(rounds):
-        ours.append(timed(ours_cmd))
-        theirs.append(timed(peer_cmd))
+    ours, theirs = interleaved(ours_cmd, peer_cmd, rounds, env=env)
     ow, oc = min(w for w, _ in ours), min(c for _, c in ours)
     tw, tc = min(w for w, _ in theirs), min(c for _, c in theirs)
     print(f"{label}: korvel-cli diz {ow * 1000:.1f} ms (cpu {oc * 1000:.1f} ms), {peer_name} {tw * 1000:.1f} ms "
@@ -86,9 +68,10 @@ for archive, peer in ((seven, ["7z", "e", "-so", seven, "FILE_ID.DIZ"]),
 
 # The same lookups inside one process, as the window makes them (no process start).
 helper = os.path.join(work, "lookup_in_process")
-core_lib = os.path.join(os.path.dirname(bin_dir), "src", "libkorvel_core.a")
-subprocess.run(["c++", "-O2", "-std=c++20", "-I", os.path.join(top, "src"), os.path.join(top, "bench", "lookup_in_process.cpp"),
-                core_lib, "-ldl", "-o", helper], check=True)
+build_dir = os.path.dirname(bin_dir)
+core_libs = [os.path.join(build_dir, "src", "libkorvel_core.a"), os.path.join(build_dir, "engines", "libkorvel_posix.a")]
+subprocess.run(["c++", "-O2", "-std=c++20", "-I", os.path.join(TOP, "src"), os.path.join(TOP, "bench", "lookup_in_process.cpp"),
+                *core_libs, "-lz", "-ldl", "-o", helper], check=True)
 for archive in (seven, txz, empty7):
     ms, cpu, caption, size = subprocess.run([helper, archive, str(rounds)], capture_output=True, text=True,
                                             check=True).stdout.split()

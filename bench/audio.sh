@@ -4,14 +4,12 @@
 # folder of 1,000 MP3 files, in the same run. Needs lame, mediainfo and a built korvel-cli.
 #   bench/audio.sh [build-dir]      (default: build)
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-cli=${1:-$top/build}/bin/korvel-cli
-[ -x "$cli" ] || { echo "build korvel-cli first ($cli)"; exit 1; }
-for t in lame mediainfo; do command -v $t >/dev/null || { echo "$t is missing (scripts/setup installs it)"; exit 1; }; done
+# shellcheck source-path=SCRIPTDIR
+. "$(dirname "$0")/benchsupport.sh"
+bench_cli "${1:-$top/build}"
+bench_need lame mediainfo
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvel-bench-audio.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-now() { date +%s.%N; }
+bench_work audio
 secs() { echo "$2 - $1" | bc -l; }
 
 # Sines written by python's wave module: 64 seconds (about 1 MB at 128 kbit/s) and 3 seconds.

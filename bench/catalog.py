@@ -16,18 +16,15 @@ Environment: SIZES ("1000,10000"), ROUNDS (3).
 import os
 import random
 import shutil
-import subprocess
-import sys
-import time
 import zipfile
 
-top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin"))
-work = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(top, "build", "bench-catalog"))
-cli = os.path.join(bin_dir, "korvel-cli")
+from benchsupport import from_command_line, library_env, wall_time
+
+setup = from_command_line("bench-catalog")
+bin_dir, cli, work = setup.bin_dir, setup.cli, setup.work
 sizes = [int(s) for s in os.environ.get("SIZES", "1000,10000").split(",")]
 rounds = int(os.environ.get("ROUNDS", "3"))
-env = dict(os.environ, LD_LIBRARY_PATH=bin_dir)
+env = library_env(bin_dir)
 
 
 def make_tree(root, count):
@@ -48,13 +45,10 @@ def make_tree(root, count):
 
 
 def timed_shell(cmd):
-    t = time.perf_counter()
-    subprocess.run(cmd, shell=True, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
-    return time.perf_counter() - t
+    return wall_time(cmd, shell=True, env=env)
 
 
 def main():
-    os.makedirs(work, exist_ok=True)
     print("catalogue: korvel-cli catalog against a loop of unzip -p (best of %d)" % rounds)
     results = []
     for count in sizes:

@@ -17,46 +17,27 @@ system, which a busy machine disturbs less).
 Usage: bench/cli_startup.py [BUILD_BIN_DIR] [WORK_DIR]   (defaults: build/bin, a temporary folder)
 """
 import os
-import random
-import resource
 import statistics
 import subprocess
-import sys
-import tempfile
-import time
 import zipfile
 
-top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-bindir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin")
-cli = os.path.abspath(os.path.join(bindir, "korvel-cli"))
-work = sys.argv[2] if len(sys.argv) > 2 else tempfile.mkdtemp(prefix="korvel-bench-cli-")
+from benchsupport import from_command_line, interleaved, verdict, wall_and_cpu, write_many_member_zip
+
+setup = from_command_line(temp_prefix="korvel-bench-cli-")
+cli, work = setup.cli, setup.work
 runs = int(os.environ.get("RUNS", "15"))
-os.makedirs(work, exist_ok=True)
-
-
-def once(cmd):
-    """Wall time and CPU time (user + system) of one run."""
-    r0 = resource.getrusage(resource.RUSAGE_CHILDREN)
-    t = time.perf_counter()
-    subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wall = time.perf_counter() - t
-    r1 = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return wall, (r1.ru_utime - r0.ru_utime) + (r1.ru_stime - r0.ru_stime)
 
 
 def pair(label, ours, peer, goal):
-    once(ours), once(peer)  # warm the cache
-    a, b = [], []
-    for _ in range(runs):
-        a.append(once(ours))
-        b.append(once(peer))
+    wall_and_cpu(ours), wall_and_cpu(peer)  # warm the cache
+    a, b = interleaved(ours, peer, runs)
     wa, wb = statistics.median(x[0] for x in a), statistics.median(x[0] for x in b)
     ca, cb = statistics.median(x[1] for x in a), statistics.median(x[1] for x in b)
     ratio = wa / wb
-    verdict = "" if goal is None else ("ok" if ratio <= goal else "over goal")
     goal_text = "" if goal is None else f"<= {goal}"
     print(f"| {label} | {wa * 1000:.1f} ms | {wb * 1000:.1f} ms | {ratio:.2f}x | {ca * 1000:.1f} ms | "
-          f"{cb * 1000:.1f} ms | {ca / cb if cb else 0:.2f}x | {goal_text} {verdict} |", flush=True)
+          f"{cb * 1000:.1f} ms | {ca / cb if cb else 0:.2f}x | {goal_text} {verdict(ratio, goal, 'over goal')} |",
+          flush=True)
 
 
 one = os.path.join(work, "one.zip")
@@ -64,12 +45,7 @@ with zipfile.ZipFile(one, "w", zipfile.ZIP_DEFLATED) as z:
     z.writestr("file_id.diz", "the description\r\n" * 20)
 
 big = os.path.join(work, "many.zip")
-if not os.path.exists(big):
-    rnd = random.Random(1)
-    with zipfile.ZipFile(big, "w", zipfile.ZIP_DEFLATED) as z:
-        for i in range(100000):
-            z.writestr(f"dir{i // 1000:03d}/member{i:06d}.txt", f"member {i} " * rnd.randint(1, 20))
-        z.writestr("file_id.diz", "the description\r\n" * 20)  # the last entry
+write_many_member_zip(big, "file_id.diz")
 
 mp3 = os.path.join(work, "song.mp3")
 if not os.path.exists(mp3):

@@ -13,36 +13,19 @@ Environment: MEMBERS (100000), BIG_MB (500), ROUNDS (5), PARTS ("lookup,save": w
 import os
 import shutil
 import subprocess
-import sys
 import time
 import ctypes
 import zipfile
 
-top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "build", "bin"))
-work = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else os.path.join(top, "build", "bench-desc"))
-cli = os.path.join(bin_dir, "korvel-cli")
+from benchsupport import best_of, from_command_line, library_env, wall_time
+
+setup = from_command_line("bench-desc")
+bin_dir, cli, work = setup.bin_dir, setup.cli, setup.work
 members = int(os.environ.get("MEMBERS", "100000"))
 big_mb = int(os.environ.get("BIG_MB", "500"))
 rounds = int(os.environ.get("ROUNDS", "5"))
 parts = os.environ.get("PARTS", "lookup,save").split(",")
-os.makedirs(work, exist_ok=True)
-env = dict(os.environ, LD_LIBRARY_PATH=bin_dir)
-
-
-def timed(cmd, **kw):
-    t = time.perf_counter()
-    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env, **kw)
-    return time.perf_counter() - t
-
-
-def best(cmd, n=rounds, before=None):
-    times = []
-    for _ in range(n):
-        if before:
-            before()
-        times.append(timed(cmd))
-    return min(times)
+env = library_env(bin_dir)
 
 
 def bench_lookup():
@@ -60,8 +43,8 @@ def bench_lookup():
     assert out.returncode == 0 and out.stderr == b"info.nfo\n", out
     peer = subprocess.run(["unzip", "-p", many, "info.nfo"], capture_output=True)
     assert peer.stdout == out.stdout
-    ours = best([cli, "diz", "--custom-list", custom_list, many])
-    theirs = best(["unzip", "-p", many, "info.nfo"])
+    ours = best_of([cli, "diz", "--custom-list", custom_list, many], rounds, env=env)
+    theirs = best_of(["unzip", "-p", many, "info.nfo"], rounds, env=env)
     print(f"lookup, {members} members, 3 misses + custom: korvel-cli diz {ours * 1000:.1f} ms, "
           f"unzip -p {theirs * 1000:.1f} ms, ratio {ours / theirs:.2f}x (target 1.5x)")
 
@@ -109,7 +92,7 @@ def bench_lookup():
 
     first = in_process(True)
     again = in_process(False)
-    theirs2 = best(["unzip", "-p", many, "info.nfo"])
+    theirs2 = best_of(["unzip", "-p", many, "info.nfo"], rounds, env=env)
     print(f"lookup in process (what the window does): first view {first * 1000:.2f} ms "
           f"({first / theirs2:.2f}x unzip -p {theirs2 * 1000:.1f} ms), again {again * 1000:.3f} ms "
           f"({again / theirs2:.3f}x)")
@@ -142,7 +125,7 @@ def bench_save():
         runs = [(ours_t, [cli, "embed", ours_copy, "file_id.diz", desc]),
                 (theirs_t, ["zip", "-q", "-j", theirs_copy, desc])]
         for times, cmd in (runs if r % 2 == 0 else runs[::-1]):
-            times.append(timed(cmd))
+            times.append(wall_time(cmd, env=env))
     stored = subprocess.run(["unzip", "-p", ours_copy, "file_id.diz"], capture_output=True).stdout
     assert stored == open(desc, "rb").read()
     assert subprocess.run(["unzip", "-tq", ours_copy], stdout=subprocess.DEVNULL).returncode == 0

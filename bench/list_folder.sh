@@ -4,7 +4,8 @@
 # which starts the program as korvel does) and reports the program's peak memory. Targets: at
 # most 2x the time of ls -l; under 150 MB.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source-path=SCRIPTDIR
+. "$(dirname "$0")/benchsupport.sh"
 bin=${KORVEL_BUILD_DIR:-$top/build}/bin
 count=${COUNT:-100000}
 dir=$(mktemp -d /tmp/korvel-bench-XXXXXX)
@@ -13,22 +14,10 @@ trap 'rm -rf "$dir"' EXIT
 echo "making $count empty files in $dir"
 (cd "$dir" && seq -f "file%06g.zip" 1 "$count" | xargs touch)
 
-best() { # best wall time of 5 runs, in seconds
-    local b=999
-    for _ in 1 2 3 4 5; do
-        local s e
-        s=$(date +%s.%N)
-        "$@" >/dev/null
-        e=$(date +%s.%N)
-        b=$(echo "$e - $s" | bc -l | awk -v b="$b" '{print ($1 < b) ? $1 : b}')
-    done
-    echo "$b"
-}
-
 ls -l "$dir" >/dev/null # warm the cache
-t_ls=$(best ls -l "$dir")
-t_kv=$(best "$bin/korvel-cli" ls "$dir")
-t_kvm=$(best "$bin/korvel-cli" ls --mask '*.zip;*.mp3' "$dir")
+t_ls=$(bench_best 5 ls -l "$dir")
+t_kv=$(bench_best 5 "$bin/korvel-cli" ls "$dir")
+t_kvm=$(bench_best 5 "$bin/korvel-cli" ls --mask '*.zip;*.mp3' "$dir")
 printf 'ls -l                         %.3f s\n' "$t_ls"
 printf 'korvel-cli ls                 %.3f s  (%.2fx ls -l)\n' "$t_kv" "$(echo "$t_kv / $t_ls" | bc -l)"
 printf 'korvel-cli ls --mask zip;mp3  %.3f s  (%.2fx ls -l)\n' "$t_kvm" "$(echo "$t_kvm / $t_ls" | bc -l)"

@@ -3,22 +3,14 @@
 # 5-minute 44.1 kHz stereo 192 kbit/s tone made by lame. Run by hand from the top of the tree
 # after scripts/build.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source-path=SCRIPTDIR
+. "$(dirname "$0")/benchsupport.sh"
 cli=${KORVEL_BUILD_DIR:-$top/build}/bin/korvel-cli
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=300" -ac 2 "$tmp/in.wav"
 lame --quiet -b 192 "$tmp/in.wav" "$tmp/in.mp3"
-best() { # best wall time of 3 runs, in seconds
-    local b=999
-    for _ in 1 2 3; do
-        local s e
-        s=$(date +%s.%N); "$@" >/dev/null; e=$(date +%s.%N)
-        b=$(echo "if ($e - $s < $b) $e - $s else $b" | bc -l)
-    done
-    printf '%.3f' "$b"
-}
-k=$(best "$cli" play "$tmp/in.mp3" --pcm "$tmp/k.pcm")
-m=$(best sh -c "mpg123 -q -s '$tmp/in.mp3' > '$tmp/m.pcm'")
+k=$(printf '%.3f' "$(bench_best 3 "$cli" play "$tmp/in.mp3" --pcm "$tmp/k.pcm")")
+m=$(printf '%.3f' "$(bench_best 3 sh -c "mpg123 -q -s '$tmp/in.mp3' > '$tmp/m.pcm'")")
 cmp -s "$tmp/k.pcm" "$tmp/m.pcm" && same=identical || same=DIFFERENT
 echo "300 s of MP3: korvel-cli play --pcm ${k} s, mpg123 -s ${m} s; output ${same}"

@@ -5,14 +5,13 @@
 # korvel-cli.
 #   bench/render.sh [build-dir]      (default: build)
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-cli=${1:-$top/build}/bin/korvel-cli
+# shellcheck source-path=SCRIPTDIR
+. "$(dirname "$0")/benchsupport.sh"
+bench_cli "${1:-$top/build}"
 rounds=${ROUNDS:-10}
-[ -x "$cli" ] || { echo "build korvel-cli first ($cli)"; exit 1; }
-command -v ansilove >/dev/null || { echo "ansilove is missing (scripts/setup installs it)"; exit 1; }
+bench_need ansilove
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvel-bench-render.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work render
 
 python3 - "$work/art.ans" <<'PY'
 import random, struct, sys

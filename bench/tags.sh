@@ -7,18 +7,16 @@
 #   COUNT=... changes the number of files (default 1000), ROUNDS=... the rounds (default 2; the
 #   order of the tools alternates, the best round of each counts)
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-cli=${1:-$top/build}/bin/korvel-cli
+# shellcheck source-path=SCRIPTDIR
+. "$(dirname "$0")/benchsupport.sh"
+bench_cli "${1:-$top/build}"
 count=${COUNT:-1000}
 rounds=${ROUNDS:-2}
-[ -x "$cli" ] || { echo "build korvel-cli first ($cli)"; exit 1; }
-for t in lame mid3v2; do command -v $t >/dev/null || { echo "$t is missing (scripts/setup installs it)"; exit 1; }; done
+bench_need lame mid3v2
 py=/usr/bin/python3
 "$py" -c 'import mutagen' 2>/dev/null || py=python3
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvel-bench-tags.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-now() { date +%s.%N; }
+bench_work tags
 
 # One 5-second MP3 (about 80 kB) with a rich tag, copied $count times for each tool.
 "$py" - "$work/src.wav" <<'PY'
