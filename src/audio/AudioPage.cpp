@@ -71,10 +71,22 @@ QComboBox* makeGenreBox(QWidget* parent, const char* name) {
     return c;
 }
 
-// The six rows of a tag's fields, each under its label (prefix and row number): artist, title,
-// album, then year and genre side by side, then the comment.
-void addTagRows(QGridLayout* g, QWidget* tab, const char* labelPrefix, const std::array<QWidget*, 6>& fields,
-                Qt::Alignment commentLabel) {
+// A tab's column of widgets, spaced alike on both tabs.
+QVBoxLayout* makeTabColumn(QWidget* tab) {
+    auto* v = new QVBoxLayout(tab);
+    v->setContentsMargins(6, 6, 6, 6);
+    v->setSpacing(4);
+    return v;
+}
+
+// The grid of a tag's six fields, each beside its label (prefix and row number): artist, title,
+// album, then year (four digits wide) and genre side by side, then the comment.
+QGridLayout* makeTagRows(QWidget* tab, const char* labelPrefix, const std::array<QWidget*, 6>& fields,
+                         Qt::Alignment commentLabel) {
+    auto* g = new QGridLayout;
+    g->setHorizontalSpacing(6);
+    g->setVerticalSpacing(3);
+    fields[3]->setMaximumWidth(fields[3]->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     static const char* const kCaptions[] = {"Artist", "Title", "Album", "Year", "Genre", "Comment"};
     auto label = [&](int i) {
         const QByteArray name = QByteArray(labelPrefix) + QByteArray::number(i + 1);
@@ -91,6 +103,7 @@ void addTagRows(QGridLayout* g, QWidget* tab, const char* labelPrefix, const std
     g->addWidget(label(5), 4, 0, commentLabel);
     g->addWidget(fields[5], 4, 1, 1, 3);
     g->setColumnStretch(3, 1);
+    return g;
 }
 
 } // namespace
@@ -128,21 +141,15 @@ TAudioPage* TAudioPage::of(const MainWindowState& main) {
 }
 
 void TAudioPage::buildTabV1(QWidget* tab) {
-    auto* v = new QVBoxLayout(tab);
-    v->setContentsMargins(6, 6, 6, 6);
-    v->setSpacing(4);
-    auto* g = new QGridLayout;
-    g->setHorizontalSpacing(6);
-    g->setVerticalSpacing(3);
+    auto* v = makeTabColumn(tab);
     MP_artist = makeEdit(tab, "MP_artist", V1TextLimit);
     MP_title = makeEdit(tab, "MP_title", V1TextLimit);
     MP_album = makeEdit(tab, "MP_album", V1TextLimit);
     MP_year = makeEdit(tab, "MP_year", YearLimit);
-    MP_year->setMaximumWidth(MP_year->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     CB_Genre = makeGenreBox(tab, "CB_Genre");
     MP_comment = makeEdit(tab, "MP_comment", V1TextLimit);
-    addTagRows(g, tab, "Label", {MP_artist, MP_title, MP_album, MP_year, CB_Genre, MP_comment}, {});
-    v->addLayout(g);
+    v->addLayout(
+        makeTagRows(tab, "Label", {MP_artist, MP_title, MP_album, MP_year, CB_Genre, MP_comment}, {}));
     Ck_V1 = new QCheckBox(QStringLiteral("Use this format on saving info"), tab);
     Ck_V1->setObjectName(QStringLiteral("Ck_V1"));
     Ck_V1->setChecked(true);
@@ -188,23 +195,17 @@ void TAudioPage::buildTabV1(QWidget* tab) {
 }
 
 void TAudioPage::buildTabV2(QWidget* tab) {
-    auto* v = new QVBoxLayout(tab);
-    v->setContentsMargins(6, 6, 6, 6);
-    v->setSpacing(4);
-    auto* g = new QGridLayout;
-    g->setHorizontalSpacing(6);
-    g->setVerticalSpacing(3);
+    auto* v = makeTabColumn(tab);
     MP_artist2 = makeEdit(tab, "MP_artist2");
     MP_Title2 = makeEdit(tab, "MP_Title2");
     MP_Album2 = makeEdit(tab, "MP_Album2");
     MP_Year2 = makeEdit(tab, "MP_Year2", YearLimit);
-    MP_Year2->setMaximumWidth(MP_Year2->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     CB_genre2 = makeGenreBox(tab, "CB_genre2");
     M_Comment = new QPlainTextEdit(tab);
     M_Comment->setObjectName(QStringLiteral("M_Comment"));
     M_Comment->setTabChangesFocus(true);
-    addTagRows(g, tab, "Lab", {MP_artist2, MP_Title2, MP_Album2, MP_Year2, CB_genre2, M_Comment},
-               Qt::AlignTop);
+    QGridLayout* g = makeTagRows(
+        tab, "Lab", {MP_artist2, MP_Title2, MP_Album2, MP_Year2, CB_genre2, M_Comment}, Qt::AlignTop);
     g->setRowStretch(4, 1);
     v->addLayout(g, 1);
     Ck_V2 = new QCheckBox(QStringLiteral("Use this format on saving info"), tab);
