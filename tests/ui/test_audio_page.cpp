@@ -659,7 +659,7 @@ private slots:
         QCOMPARE(text("LSampleRate"), QString("44100 hz"));
         QCOMPARE(text("LMPEGType"), QString("MPEG 1 Layer III"));
         QCOMPARE(text("LChannelMode"), QString("Joint Stereo"));
-        QCOMPARE(text("LEncoder"), QString("LAME 3.10"));
+        QCOMPARE(text("LEncoder"), QString("LAME 3.100"));
         QVERIFY2(text("LDuration").endsWith(" sec."), qPrintable(text("LDuration")));
 
         // A file without a usable stream shows nothing of the file shown before.

@@ -44,6 +44,7 @@ void TMPEGaudio::Clear() {
     fileSizeBytes_ = 0;
     audioStart_ = 0;
     endEncoderTag_.clear();
+    endEncoderTagNextByte_ = 0;
     vbrInfo_ = VbrHeaderInfo{};
     firstFrame_ = FrameHeaderInfo{};
     firstFrame_.VersionCode = 1;
@@ -149,6 +150,7 @@ void TMPEGaudio::ReadVbrHeader(std::span<const std::uint8_t> w, std::size_t o) {
         vbrInfo_.TotalBytes = bigEndian32(w, o + 12);
         vbrInfo_.QualityByte = w[o + 119];
         vbrInfo_.VendorText.assign(reinterpret_cast<const char*>(w.data() + o + 120), 8);
+        vbrInfo_.VendorNextByte = o + 128 < w.size() ? static_cast<char>(w[o + 128]) : 0;
     }
     if (bytesAre(w, o, "VBRI") && o + 18 <= w.size()) {
         vbrInfo_ = VbrHeaderInfo{};
@@ -183,14 +185,20 @@ void TMPEGaudio::FindFirstFrame(std::span<const std::uint8_t> w) {
     }
 }
 
-std::string TMPEGaudio::ScanEncoderTag(std::span<const std::uint8_t> w, std::uint16_t frameLength) {
+std::string TMPEGaudio::ScanEncoderTag(std::span<const std::uint8_t> w, std::uint16_t frameLength,
+                                       char* nextByte) {
+    if (nextByte)
+        *nextByte = 0;
     if (w.size() < 8)
         return {};
     std::size_t last = w.size() - 8;
     for (std::size_t i = 0; i <= 2u * frameLength && i <= last; ++i) {
         std::size_t at = last - i;
-        if (bytesAre(w, at, "LAME"))
+        if (bytesAre(w, at, "LAME")) {
+            if (nextByte && at + 8 < w.size())
+                *nextByte = static_cast<char>(w[at + 8]);
             return std::string(reinterpret_cast<const char*>(w.data() + at), 8);
+        }
         if (bytesAre(w, at, "GOGO"))
             return "GOGO";
     }
@@ -249,7 +257,7 @@ bool TMPEGaudio::Analyse(ByteSource& source) {
         if (n < 0)
             ok = false;
         else
-            endEncoderTag_ = ScanEncoderTag(w, firstFrame_.ByteLength);
+            endEncoderTag_ = ScanEncoderTag(w, firstFrame_.ByteLength, &endEncoderTagNextByte_);
     }
     if (!firstFrame_.Located)
         Clear();
@@ -351,11 +359,17 @@ EncoderKind TMPEGaudio::GuessEncoder() const {
 std::string TMPEGaudio::EncoderText() const {
     EncoderKind kind = GuessEncoder();
     std::string text(EncoderNames[static_cast<std::size_t>(kind)]);
-    const std::string& t = endEncoderTag_.empty() ? vbrInfo_.VendorText : endEncoderTag_;
+    const bool fromEnd = !endEncoderTag_.empty();
+    const std::string& t = fromEnd ? endEncoderTag_ : vbrInfo_.VendorText;
     auto digit = [](char c) { return c >= '0' && c <= '9'; };
     if (kind == EncoderKind::LAME && t.size() >= 8 && digit(t[4]) && t[5] == '.' && digit(t[6]) &&
-        digit(t[7]))
+        digit(t[7])) {
         text += " " + t.substr(4, 4);
+        // LAME 3.100 and later have a three-digit minor number: the eight bytes cut it to "3.10".
+        const char next = fromEnd ? endEncoderTagNextByte_ : vbrInfo_.VendorNextByte;
+        if (digit(next))
+            text += next;
+    }
     return text;
 }
 

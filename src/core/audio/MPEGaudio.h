@@ -22,7 +22,8 @@ struct VbrHeaderInfo {
     std::int32_t TotalFrames = 0;
     std::int32_t TotalBytes = 0;
     std::uint8_t QualityByte = 0;
-    std::string VendorText; // the eight bytes behind a Xing header's fields, zero bytes included
+    std::string VendorText;  // the eight bytes behind a Xing header's fields, zero bytes included
+    char VendorNextByte = 0; // the byte after them: LAME's version text runs to nine ("LAME3.100")
 };
 
 struct FrameHeaderInfo {
@@ -97,12 +98,15 @@ public:
     void FindFirstFrame(std::span<const std::uint8_t> window);
     void ReadVbrHeader(std::span<const std::uint8_t> window, std::size_t offset);
     // "LAME" and four characters, or "GOGO", scanning back from the window's last eight bytes.
-    static std::string ScanEncoderTag(std::span<const std::uint8_t> window, std::uint16_t frameLength);
+    // *nextByte gets the byte after the eight of a "LAME" text (0 at the window's end).
+    static std::string ScanEncoderTag(std::span<const std::uint8_t> window, std::uint16_t frameLength,
+                                      char* nextByte = nullptr);
 
 private:
     std::int64_t fileSizeBytes_ = 0;
     std::int64_t audioStart_ = 0;
     std::string endEncoderTag_;
+    char endEncoderTagNextByte_ = 0;
     VbrHeaderInfo vbrInfo_;
     FrameHeaderInfo firstFrame_;
     TID3v1 id3v1Tag_;

@@ -17,7 +17,7 @@ struct StreamInfoTexts {
     std::string MPEGType;   // "MPEG 1 Layer III"
     std::string Duration;   // "215.3 sec.", ".5 sec."
     std::string Mode;       // "Joint Stereo"
-    std::string Encoder;    // "LAME 3.10"
+    std::string Encoder;    // "LAME 3.100"
 
     // In the order of the captions.
     std::array<std::string, 7> InOrder() const {
