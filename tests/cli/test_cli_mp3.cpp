@@ -20,10 +20,8 @@ std::string cli(const std::string& args, int* status = nullptr) {
 std::string makeMp3(const TempDir& dir, const std::string& name) {
     static TempDir once;
     static const std::string encoded = [] {
-        auto wav = once / "src.wav";
         auto mp3 = once / "src.mp3";
-        makeSourceWav(wav, 44100, 2, 3.0);
-        run("lame --quiet -b 128 " + quote(wav) + " " + quote(mp3));
+        encodeTone(mp3, 44100, 2, 3.0, "lame --quiet -b 128");
         return mp3;
     }();
     auto mp3 = dir / (name + ".mp3");
