@@ -1,27 +1,22 @@
 // Fuzz target: the archive reader on arbitrary bytes, handed over as a file (an anonymous
 // memory file), the way the reader always meets archives. Every call must return a status;
 // an extraction writes only below its own scratch folder, which is emptied after each input.
+#include "MemoryFile.h"
 #include "core/archive/ArchiveReader.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/mman.h>
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static int fd = ::memfd_create("fuzz.arc", 0);
+    static MemoryFile input("fuzz.arc");
     static const std::filesystem::path scratch =
         std::filesystem::temp_directory_path() / ("korvel-fuzz-" + std::to_string(::getpid()));
-    if (fd < 0)
+    if (!input.hold(data, size))
         return 0;
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
-        return 0;
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    const char* path = input.path();
 
     const korvel::ArchiveReader& reader = korvel::archiveReader();
     reader.detect(path);

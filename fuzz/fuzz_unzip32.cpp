@@ -2,18 +2,15 @@
 // The bytes are handed over as a file (an anonymous memory file), the way the engine always reads
 // archives. Extraction goes into a scratch folder with folders kept; after each run nothing may
 // lie beside that folder, and nothing in it may be or point outside it.
+#include "MemoryFile.h"
 #include "zipengines.h"
-
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace {
 
@@ -74,13 +71,10 @@ void checkScratch(const fs::path& dest) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static int fd = ::memfd_create("fuzz.zip", 0);
-    if (fd < 0)
+    static MemoryFile input("fuzz.zip");
+    if (!input.hold(data, size))
         return 0;
-    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
-        return 0;
-    char path[64];
-    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    char* path = input.path();
 
     USERFUNCTIONS f{};
     f.print = onPrint;

@@ -65,21 +65,34 @@ protected:
 
 } // namespace
 
-TEST_F(CliLs, GoldenOutputWithMask) {
-    auto r = run("--mask '*.zip;*.mp3' " + dir);
+struct GoldenCase {
+    const char* name;
+    const char* options;
+    const char* out;
+};
+
+class CliLsGolden : public CliLs, public ::testing::WithParamInterface<GoldenCase> {};
+
+TEST_P(CliLsGolden, PrintsTheListing) {
+    auto r = run(std::string(GetParam().options) + " " + dir);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Albums\t \tFile folder\t05/06/2002 07:08\t\n"
-                     "big.zip\t1953125K\tZip archive\t12/31/2001 23:59\t\n"
-                     "song.MP3\t4000\tMP3 audio\t01/02/2002\t\n");
+    EXPECT_EQ(r.out, GetParam().out);
 }
 
-TEST_F(CliLs, HiddenShowsDotFilesButNotReadOnlyOnes) {
-    auto r = run("--hidden --mask '*.zip' " + dir);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Albums\t \tFile folder\t05/06/2002 07:08\t\n"
-                     ".hidden.zip\t1\tZip archive\t02/03/2002 04:05\tH\n"
-                     "big.zip\t1953125K\tZip archive\t12/31/2001 23:59\t\n");
-}
+const GoldenCase goldenCases[] = {
+    {"Mask", "--mask '*.zip;*.mp3'",
+     "Albums\t \tFile folder\t05/06/2002 07:08\t\n"
+     "big.zip\t1953125K\tZip archive\t12/31/2001 23:59\t\n"
+     "song.MP3\t4000\tMP3 audio\t01/02/2002\t\n"},
+    // Dot files show, read-only ones do not.
+    {"Hidden", "--hidden --mask '*.zip'",
+     "Albums\t \tFile folder\t05/06/2002 07:08\t\n"
+     ".hidden.zip\t1\tZip archive\t02/03/2002 04:05\tH\n"
+     "big.zip\t1953125K\tZip archive\t12/31/2001 23:59\t\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Options, CliLsGolden, ::testing::ValuesIn(goldenCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliLs, AllFilesByDefault) {
     auto r = run(dir);

@@ -126,4 +126,15 @@ inline void makeSourceWav(const std::string& path, int rate, int channels, doubl
     writeSineWav(path, rate, channels, seconds);
 }
 
+// The source audio encoded to `out` by `encoder` (the command line before the source's path),
+// with `options` between the two paths; the encoder's exit code. The source is left at out.wav.
+inline int encodeTone(const std::string& out, int rate, int channels, double seconds,
+                      const std::string& encoder, const std::string& options = "") {
+    const std::string wav = out + ".wav";
+    makeSourceWav(wav, rate, channels, seconds);
+    int status = 0;
+    run(encoder + " " + quote(wav) + " " + options + " " + quote(out), &status);
+    return status;
+}
+
 } // namespace korvel::test

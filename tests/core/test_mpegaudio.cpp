@@ -391,12 +391,9 @@ TEST_P(LameFiles, MatchFfprobe) {
     if (!haveTool("lame"))
         GTEST_SKIP() << "lame is not installed (scripts/setup installs it)";
     TempDir dir;
-    auto wav = dir / "src.wav";
     auto mp3 = dir / (c.name + ".mp3");
-    makeSourceWav(wav, c.rate, c.channels, 6.0);
-    int status = 0;
-    run("lame --quiet " + c.lameArgs + " " + quote(wav) + " " + quote(mp3), &status);
-    ASSERT_EQ(status, 0) << "lame " << c.lameArgs;
+    ASSERT_EQ(encodeTone(mp3, c.rate, c.channels, 6.0, "lame --quiet " + c.lameArgs), 0)
+        << "lame " << c.lameArgs;
 
     TMPEGaudio a;
     ASSERT_TRUE(a.Analyse(mp3));
@@ -448,12 +445,8 @@ TEST(PeerFiles, Mpeg2LayerIIFromFfmpegIsFound) {
     if (!haveTool("ffmpeg") || !haveTool("ffprobe"))
         GTEST_SKIP() << "ffmpeg is not installed (scripts/setup installs it)";
     TempDir dir;
-    auto wav = dir / "src.wav";
     auto mp2 = dir / "l2.mp2";
-    makeSourceWav(wav, 22050, 2, 4.0);
-    int status = 0;
-    run("ffmpeg -loglevel error -y -i " + quote(wav) + " -c:a mp2 -b:a 64k " + quote(mp2), &status);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(encodeTone(mp2, 22050, 2, 4.0, "ffmpeg -loglevel error -y -i", "-c:a mp2 -b:a 64k"), 0);
     TMPEGaudio a;
     ASSERT_TRUE(a.Analyse(mp2));
     ASSERT_TRUE(a.IsUsable());
@@ -529,12 +522,8 @@ TEST(PeerFiles, LameInfoFrameAgreesWithFfprobeAndMutagen) {
     if (!haveTool("lame") || !haveTool("ffprobe") || py.empty())
         GTEST_SKIP() << "lame, ffprobe or mutagen is not installed (scripts/setup installs them)";
     TempDir dir;
-    auto wav = dir / "src.wav";
     auto mp3 = dir / "cbr.mp3";
-    makeSourceWav(wav, 44100, 2, 20.0);
-    int status = 0;
-    run("lame --quiet -b 160 " + quote(wav) + " " + quote(mp3), &status);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(encodeTone(mp3, 44100, 2, 20.0, "lame --quiet -b 160"), 0);
     TMPEGaudio a;
     ASSERT_TRUE(a.Analyse(mp3));
     EXPECT_EQ(a.VbrInfo().Signature, "Info");

@@ -55,6 +55,20 @@ Bytes appendedV2() {
     return cat(cat(head, body), foot);
 }
 
+// Both tags of one file, loaded together.
+struct BothTags {
+    TID3v1 v1;
+    TID3v2 v2;
+
+    testing::AssertionResult load(const std::string& path) {
+        if (!v1.LoadTag(path))
+            return testing::AssertionFailure() << "no ID3v1 tag loaded from " << path;
+        if (!v2.LoadTag(path))
+            return testing::AssertionFailure() << "no ID3v2 tag loaded from " << path;
+        return testing::AssertionSuccess();
+    }
+};
+
 } // namespace
 
 struct GenreCase {
@@ -104,29 +118,25 @@ TEST_P(SaveBoth, OneTagOfEachInOneStep) {
     TempDir dir;
     auto f = dir / "both.mp3";
     writeBytes(f, c.file);
-    TID3v1 v1;
-    TID3v2 v2;
-    ASSERT_TRUE(v1.LoadTag(f));
-    ASSERT_TRUE(v2.LoadTag(f));
-    v1.SetTitle("New one");
-    v2.SetTitle("\xCE\x9D\xCE\xAD\xCE\xBF");
-    TagSaveResult r = SaveTags(f, &v1, &v2);
+    BothTags t;
+    ASSERT_TRUE(t.load(f));
+    t.v1.SetTitle("New one");
+    t.v2.SetTitle("\xCE\x9D\xCE\xAD\xCE\xBF");
+    TagSaveResult r = SaveTags(f, &t.v1, &t.v2);
     EXPECT_TRUE(r.V1Saved && r.V2Saved);
     const Bytes now = readBytes(f);
-    TID3v1 b1;
-    TID3v2 b2;
-    ASSERT_TRUE(b1.LoadTag(f));
-    ASSERT_TRUE(b2.LoadTag(f));
-    EXPECT_EQ(b1.TitleField(), "New one");
-    EXPECT_EQ(b2.TitleField(), "\xCE\x9D\xCE\xAD\xCE\xBF");
+    BothTags back;
+    ASSERT_TRUE(back.load(f));
+    EXPECT_EQ(back.v1.TitleField(), "New one");
+    EXPECT_EQ(back.v2.TitleField(), "\xCE\x9D\xCE\xAD\xCE\xBF");
     // One TAG block, right before the trailer; the audio between the tags untouched.
-    ASSERT_GE(b1.TagOffset(), 0);
-    EXPECT_EQ(static_cast<std::size_t>(b1.TagOffset()) + 128 + c.trailer.size(), now.size());
+    ASSERT_GE(back.v1.TagOffset(), 0);
+    EXPECT_EQ(static_cast<std::size_t>(back.v1.TagOffset()) + 128 + c.trailer.size(), now.size());
     EXPECT_TRUE(std::equal(c.trailer.begin(), c.trailer.end(),
                            now.end() - static_cast<std::ptrdiff_t>(c.trailer.size())));
     const Bytes a = audio();
-    EXPECT_TRUE(std::equal(a.begin(), a.end(), now.begin() + b2.TagSize()));
-    EXPECT_EQ(b2.TagSize() + static_cast<std::int64_t>(a.size()), b1.TagOffset());
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), now.begin() + back.v2.TagSize()));
+    EXPECT_EQ(back.v2.TagSize() + static_cast<std::int64_t>(a.size()), back.v1.TagOffset());
     // No temporary file is left.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
@@ -147,17 +157,15 @@ TEST(SaveBoth, NeitherWhenOneCannotBeWritten) {
     file.resize(30, 0);
     file = cat(cat(file, audio()), v1Block("Old"));
     writeBytes(f, file);
-    TID3v1 v1;
-    TID3v2 v2;
-    ASSERT_TRUE(v1.LoadTag(f));
-    ASSERT_TRUE(v2.LoadTag(f));
-    v1.SetTitle("New");
-    v2.SetTitle("New");
-    TagSaveResult r = SaveTags(f, &v1, &v2);
+    BothTags t;
+    ASSERT_TRUE(t.load(f));
+    t.v1.SetTitle("New");
+    t.v2.SetTitle("New");
+    TagSaveResult r = SaveTags(f, &t.v1, &t.v2);
     EXPECT_FALSE(r.V1Saved);
     EXPECT_FALSE(r.V2Saved);
     EXPECT_FALSE(r.V2Reason.empty());
     EXPECT_EQ(readBytes(f), file);
-    r = SaveTags(dir / "missing.mp3", &v1, &v2);
+    r = SaveTags(dir / "missing.mp3", &t.v1, &t.v2);
     EXPECT_FALSE(r.V1Saved || r.V2Saved);
 }

@@ -43,6 +43,15 @@ protected:
         EXPECT_TRUE(waitFor([&] { return endByteSet(endByte); }, 20s)) << "the end byte was never set";
         return readFile(pcm);
     }
+    // Restarts the open input and waits for it to play to its end again; the bytes written anew.
+    std::vector<char> restartToPcm() {
+        std::filesystem::remove(pcm);
+        endByte = 0;
+        Restart();
+        EXPECT_EQ(LastError(), MPEGDLL_OK);
+        EXPECT_TRUE(waitFor([&] { return endByteSet(endByte); }, 20s)) << "the end byte was never set";
+        return readFile(pcm);
+    }
     TempDir dir;
     std::string pcm = dir / "out.pcm";
     unsigned char endByte = 0;
@@ -101,12 +110,7 @@ protected:
 
 TEST_F(MpegDllPlayback, RestartAfterTheEndPlaysFromTheBeginning) {
     ASSERT_TRUE(playToPcm() == reference);
-    std::filesystem::remove(pcm);
-    endByte = 0;
-    Restart();
-    ASSERT_EQ(LastError(), MPEGDLL_OK);
-    ASSERT_TRUE(waitFor([&] { return endByteSet(endByte); }, 20s));
-    EXPECT_TRUE(readFile(pcm) == reference);
+    EXPECT_TRUE(restartToPcm() == reference);
 }
 
 TEST_F(MpegDllPlayback, PlayingAgainStartsOver) {
@@ -133,11 +137,7 @@ TEST_F(MpegDllPlayback, StartAndEndPositionsCutTheRange) {
     ASSERT_EQ(part.size(), expected.size());
     EXPECT_TRUE(part == expected);
     // Restart replays the same range.
-    std::filesystem::remove(pcm);
-    endByte = 0;
-    Restart();
-    ASSERT_TRUE(waitFor([&] { return endByteSet(endByte); }, 20s));
-    EXPECT_TRUE(readFile(pcm) == expected);
+    EXPECT_TRUE(restartToPcm() == expected);
 }
 
 // A stream input served from memory through the callbacks.
@@ -200,12 +200,7 @@ TEST_P(MpegDllStream, StreamInputDecodesLikeTheFile) {
         EXPECT_EQ(Seek(1000), MPEGDLL_ERR_NONSEEKABLE);
     }
     // Playing again rewinds the stream (through its restart callback when it cannot seek).
-    std::filesystem::remove(pcm);
-    endByte = 0;
-    Restart();
-    ASSERT_EQ(LastError(), MPEGDLL_OK);
-    ASSERT_TRUE(waitFor([&] { return endByteSet(endByte); }, 20s));
-    EXPECT_TRUE(readFile(pcm) == reference);
+    EXPECT_TRUE(restartToPcm() == reference);
     EXPECT_EQ(m.restarts, m.nonseekable ? 1 : 0);
     Close();
     EXPECT_EQ(m.closes, 1);

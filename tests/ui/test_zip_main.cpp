@@ -54,6 +54,15 @@ class TestZipMain : public QObject {
             return nullptr;
         return m;
     }
+    // A shown main window whose next question gets `yes` and whose description embedding gives
+    // `embedOk`.
+    std::unique_ptr<TMain> makeAskingMain(Calls& calls, ScriptedPrompts& prompts, bool yes, bool embedOk) {
+        prompts.answer(yes);
+        calls.embedResult = embedOk;
+        auto m = makeMain(calls);
+        m->show();
+        return m;
+    }
     static void clickRow(TMFileExplorer* l, const QString& caption) {
         const int row = l->findRow(caption);
         QVERIFY2(row >= 0, qPrintable(caption));
@@ -363,11 +372,8 @@ private slots:
         QFETCH(QStringList, saved);
         QFETCH(bool, moved);
         ScriptedPrompts prompts;
-        prompts.answer(yes);
         Calls c;
-        c.embedResult = embedOk;
-        auto m = makeMain(c);
-        m->show();
+        auto m = makeAskingMain(c, prompts, yes, embedOk);
         QVERIFY(QTest::qWaitForWindowExposed(m.get()));
         m->LFile->setViewStyle(TMFileExplorer::vsReport);
         m->LFile->setDirectory(root);
@@ -410,11 +416,8 @@ private slots:
         QFETCH(QStringList, asked);
         QFETCH(bool, ended);
         ScriptedPrompts prompts;
-        prompts.answer(yes);
         Calls c;
-        c.embedResult = embedOk;
-        auto m = makeMain(c);
-        m->show();
+        auto m = makeAskingMain(c, prompts, yes, embedOk);
         m->Modified = modified;
         bool endingSeen = false;
         connect(m.get(), &TMain::ending, this, [&] { endingSeen = true; });
