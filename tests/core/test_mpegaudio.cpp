@@ -409,8 +409,7 @@ TEST_P(LameFiles, MatchFfprobe) {
     }
     // The encoder text names lame's own version in full: "LAME3.100" takes nine bytes.
     if (a.VbrInfo().Located || a.EndEncoderTag().rfind("LAME", 0) == 0) {
-        const std::string version =
-            run("lame --version | sed -n '1s/.* version \\([0-9.]*\\) .*/\\1/p'", &status);
+        const std::string version = run("lame --version | sed -n '1s/.* version \\([0-9.]*\\) .*/\\1/p'");
         EXPECT_EQ(t.Encoder + "\n", "LAME " + version);
     }
 
