@@ -151,8 +151,9 @@ bool CentralDirectory::parse() {
     if (le16(e + 4) != 0 || le16(e + 6) != 0)
         return false; // split archives
     uint64_t entries = le16(e + 10), cdSize = le32(e + 12), cdOffset = le32(e + 16);
-    comment_ = std::string_view(reinterpret_cast<const char*>(e + 22),
-                                std::min<size_t>(le16(e + 20), size_ - eocd - 22));
+    Layout at;
+    at.commentAt = eocd + 22;
+    at.commentLen = std::min<size_t>(le16(e + 20), size_ - eocd - 22);
     size_t cdEnd = eocd;
     // The zip64 end record, where its locator points or (data in front of the archive moved
     // it) right before the locator. A locator that leads to no such record is bytes of the
@@ -187,13 +188,11 @@ bool CentralDirectory::parse() {
     uint64_t begin;
     if (cdOffset == start || (entries == 0 && cdSize == 0)) {
         begin = start;
-        shift_ = 0;
     } else if (headerAt(start)) {
         begin = start;
-        shift_ = static_cast<int64_t>(start) - static_cast<int64_t>(cdOffset);
+        at.shift = static_cast<int64_t>(start) - static_cast<int64_t>(cdOffset);
     } else if (cdOffset < cdEnd && headerAt(cdOffset)) {
         begin = cdOffset; // the stated size is wrong, the offset right
-        shift_ = 0;
     } else {
         return false;
     }
@@ -215,26 +214,54 @@ bool CentralDirectory::parse() {
         return false;
     if (found == 0 && entries != 0)
         return false;
-    count_ = found;
-    pos_ = static_cast<size_t>(begin);
-    end_ = pos;
+    at.begin = static_cast<size_t>(begin);
+    at.end = pos;
+    at.count = found;
+    restore(at);
     return true;
 }
 
+void CentralDirectory::restore(const Layout& layout) {
+    layout_ = layout;
+    pos_ = layout.begin;
+    seen_ = 0;
+    damaged_ = false;
+}
+
+std::string_view CentralDirectory::comment() const {
+    return map_
+               ? std::string_view(reinterpret_cast<const char*>(map_ + layout_.commentAt), layout_.commentLen)
+               : std::string_view();
+}
+
 bool CentralDirectory::next(CdEntry& out) {
-    if (seen_ >= count_ || damaged_)
+    if (seen_ >= layout_.count || damaged_)
         return false;
-    if (pos_ + 46 > end_ || le32(map_ + pos_) != 0x02014b50) {
-        damaged_ = true;
-        return false;
-    }
-    const unsigned char* p = map_ + pos_;
-    size_t nameLen = le16(p + 28), extraLen = le16(p + 30), commentLen = le16(p + 32);
-    if (pos_ + 46 + nameLen + extraLen + commentLen > end_) {
+    const size_t len = decode(pos_, out);
+    if (len == 0) {
         damaged_ = true;
         return false;
     }
     out.index = seen_++;
+    pos_ += len;
+    return true;
+}
+
+bool CentralDirectory::entryAt(uint64_t record, CdEntry& out) const {
+    if (record < layout_.begin || record >= layout_.end || decode(static_cast<size_t>(record), out) == 0)
+        return false;
+    out.index = 0;
+    return true;
+}
+
+size_t CentralDirectory::decode(size_t at, CdEntry& out) const {
+    if (at + 46 > layout_.end || le32(map_ + at) != 0x02014b50)
+        return 0;
+    const unsigned char* p = map_ + at;
+    size_t nameLen = le16(p + 28), extraLen = le16(p + 30), commentLen = le16(p + 32);
+    if (at + 46 + nameLen + extraLen + commentLen > layout_.end)
+        return 0;
+    out.record = at;
     out.madeBy = p[5];
     out.flags = le16(p + 8);
     out.method = le16(p + 10);
@@ -248,7 +275,6 @@ bool CentralDirectory::next(CdEntry& out) {
     out.rawName = std::string_view(reinterpret_cast<const char*>(p + 46), nameLen);
     std::string_view raw(reinterpret_cast<const char*>(p + 46), nameLen);
     out.extra = std::string_view(reinterpret_cast<const char*>(p + 46 + nameLen), extraLen);
-    pos_ += 46 + nameLen + extraLen + commentLen;
 
     std::string_view z64;
     if ((out.size == 0xFFFFFFFF || out.compSize == 0xFFFFFFFF || out.localOffset == 0xFFFFFFFF) &&
@@ -265,7 +291,7 @@ bool CentralDirectory::next(CdEntry& out) {
         take(out.compSize);
         take(out.localOffset);
     }
-    out.localOffset += static_cast<uint64_t>(shift_);
+    out.localOffset += static_cast<uint64_t>(layout_.shift);
 
     // Name decoding as libzip does it, but for the hosts whose names are bytes.
     std::string_view up;
@@ -286,7 +312,7 @@ bool CentralDirectory::next(CdEntry& out) {
                                              : kCp437[c - 0x80]);
         }
     }
-    return true;
+    return 46 + nameLen + extraLen + commentLen;
 }
 
 bool CentralDirectory::memberData(const CdEntry& e, std::string_view& data) const {

@@ -20,7 +20,8 @@
 namespace korvel::engine {
 
 struct CdEntry {
-    uint64_t index = 0;
+    uint64_t index = 0;       // position in the directory (0 when read by entryAt())
+    uint64_t record = 0;      // where its central record lies in the file
     std::string name;         // decoded: UTF-8, or the stored bytes of a Unix name
     std::string_view rawName; // as stored (only while the reader's map lives)
     uint16_t flags = 0, method = 0, dosTime = 0, dosDate = 0;
@@ -43,23 +44,40 @@ public:
     // directory.
     bool map(int fd, const struct stat& st);
     bool parse();
-    uint64_t count() const { return count_; }
+    uint64_t count() const { return layout_.count; }
     // The next entry; false at the end or when the directory turns out damaged (then `damaged()`).
     bool next(CdEntry& e);
     bool damaged() const { return damaged_; }
-    std::string_view comment() const { return comment_; }
+    std::string_view comment() const;
+
+    // Where parse() found the directory: kept with an index, and given back to a later map of the
+    // same, unchanged file instead of parsing it again.
+    struct Layout {
+        size_t begin = 0, end = 0; // the records
+        uint64_t count = 0;
+        int64_t shift = 0; // length of the data in front of the archive
+        size_t commentAt = 0, commentLen = 0;
+    };
+    const Layout& layout() const { return layout_; }
+    void restore(const Layout& layout);
+    // The entry whose central record starts at `record`; false when no record of the directory
+    // starts there.
+    bool entryAt(uint64_t record, CdEntry& e) const;
 
     // The member's stored bytes (after its local header); empty view when out of bounds.
     bool memberData(const CdEntry& e, std::string_view& data) const;
 
 private:
+    // The record at `at` decoded into `e`; its length, or 0 when it is no record within the
+    // directory.
+    size_t decode(size_t at, CdEntry& e) const;
+
     const unsigned char* map_ = nullptr;
     size_t size_ = 0;
-    uint64_t count_ = 0, seen_ = 0;
-    size_t pos_ = 0, end_ = 0;
+    Layout layout_;
+    uint64_t seen_ = 0;
+    size_t pos_ = 0;
     bool damaged_ = false;
-    int64_t shift_ = 0; // length of the data in front of the archive
-    std::string_view comment_;
 };
 
 // Member time as unzip shows it: the extended timestamp field when present (local time), else
