@@ -1,7 +1,9 @@
 #include "dir_cache.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
+#include <string>
 
 namespace korvel::engine {
 
@@ -11,13 +13,42 @@ unsigned char foldByte(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
+// Eight bytes at once with their ASCII capitals in lower case.
+uint64_t foldWord(uint64_t w) {
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    const uint64_t low7 = w & (0x7F * ones); // no carry leaves a byte below
+    const uint64_t fromA = low7 + (0x80 - 'A') * ones;
+    const uint64_t pastZ = low7 + (0x80 - 'Z' - 1) * ones;
+    const uint64_t capitals = fromA & ~pastZ & ~w & (0x80 * ones);
+    return w | (capitals >> 2);
+}
+
+// The hash of a name folded to lower case, taken eight bytes at a time.
 uint64_t foldedHash(std::string_view s) {
-    uint64_t h = 1469598103934665603ull;
-    for (char ch : s) {
-        h ^= foldByte(static_cast<unsigned char>(ch));
-        h *= 1099511628211ull;
+    constexpr uint64_t k = 0xff51afd7ed558ccdull;
+    const size_t n = s.size();
+    uint64_t h = n * 0x9e3779b97f4a7c15ull;
+    auto mix = [&h](uint64_t w) {
+        h = (h ^ foldWord(w)) * k;
+        h ^= h >> 32;
+    };
+    uint64_t w = 0;
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8) {
+            std::memcpy(&w, s.data() + i, 8);
+            mix(w);
+        }
+        std::memcpy(&w, s.data() + n - 8, 8); // the last eight, overlapping the word before
+    } else {
+        for (char c : s)
+            w = w << 8 | static_cast<unsigned char>(c);
     }
-    return h ^ (h >> 29);
+    mix(w);
+    // Every bit of the result depends on every byte: slots are taken from the low bits, the
+    // bits kept with them from the high ones.
+    h *= k;
+    h ^= h >> 33;
+    return h;
 }
 
 bool sameName(std::string_view a, std::string_view b, bool ignoreCase) {
@@ -32,13 +63,15 @@ bool sameName(std::string_view a, std::string_view b, bool ignoreCase) {
     return true;
 }
 
-// The last two archives: the one being looked at and the one before (going back and forth
-// between two archives is common). Directories above the weight bound are served but not kept.
-constexpr size_t kKept = 2;
-constexpr size_t kMaxWeight = 256u << 20;
+// A slot: the record's offset from the directory's start plus one in the low bits, the top bits
+// of its name's hash above them.
+constexpr int kOffsetBits = 40;
+constexpr uint64_t kOffsetMask = (uint64_t(1) << kOffsetBits) - 1;
 
-// Archives asked for once, not indexed yet: the next request on one of them builds its index.
-constexpr size_t kSeenKept = 8;
+// The last two archives: the one being looked at and the one before (going back and forth
+// between two archives is common). Indexes above the weight bound are served but not kept.
+constexpr size_t kKept = 2;
+constexpr size_t kMaxWeight = 64u << 20;
 
 struct Cached {
     FileStamp stamp;
@@ -48,7 +81,6 @@ struct Cached {
 
 std::mutex cacheLock;
 std::vector<Cached> cache; // most recent first
-std::vector<Cached> seen;  // most recent first, without index
 
 } // namespace
 
@@ -66,108 +98,85 @@ FileStamp FileStamp::of(const struct stat& st) {
 
 std::shared_ptr<const DirIndex> DirIndex::build(CentralDirectory& cd) {
     auto idx = std::make_shared<DirIndex>();
-    const uint64_t n = cd.count();
-    if (n >= UINT32_MAX)
+    idx->layout_ = cd.layout();
+    const CentralDirectory::Layout& at = idx->layout_;
+    if (at.end - at.begin >= kOffsetMask)
         return nullptr;
-    idx->members_.reserve(static_cast<size_t>(n));
-    idx->names_.reserve(static_cast<size_t>(n) * 24);
-    CdEntry e;
-    while (cd.next(e)) {
-        if (idx->names_.size() + e.name.size() >= UINT32_MAX)
-            return nullptr;
-        Member m;
-        m.compSize = e.compSize;
-        m.size = e.size;
-        m.localOffset = e.localOffset;
-        m.crc = e.crc;
-        m.nameOff = static_cast<uint32_t>(idx->names_.size());
-        m.nameLen = static_cast<uint32_t>(e.name.size());
-        m.flags = e.flags;
-        m.method = e.method;
-        idx->names_ += e.name;
-        idx->members_.push_back(m);
-    }
-    if (cd.damaged() || idx->members_.size() != n)
-        return nullptr;
-    idx->comment_ = std::string(cd.comment());
-    size_t slots = 16;
-    while (slots < idx->members_.size() * 2)
-        slots <<= 1;
-    idx->slots_.assign(slots, 0);
-    const size_t mask = slots - 1;
-    for (size_t i = 0; i < idx->members_.size(); ++i) {
-        size_t s = static_cast<size_t>(foldedHash(idx->name(i))) & mask;
-        while (idx->slots_[s] != 0)
+    size_t n = 16;
+    while (n < at.count * 5 / 4)
+        n <<= 1;
+    std::vector<uint64_t>& slots = idx->slots_;
+    slots.assign(n, 0);
+    const size_t mask = n - 1;
+    auto put = [&](size_t s, uint64_t value) {
+        while (slots[s] != 0)
             s = (s + 1) & mask;
-        idx->slots_[s] = static_cast<uint32_t>(i + 1);
+        slots[s] = value;
+    };
+    // Nothing waits on memory: a member's name is hashed once the next member is decoded (its
+    // bytes just written), and it goes into its slot a few members later, the slot fetched
+    // meanwhile.
+    constexpr uint64_t kAhead = 8;
+    std::pair<size_t, uint64_t> waiting[kAhead];
+    uint64_t queued = 0;
+    auto queue = [&](const CdEntry& e) {
+        const uint64_t h = foldedHash(e.name);
+        auto& w = waiting[queued++ % kAhead];
+        if (queued > kAhead)
+            put(w.first, w.second);
+        w = {static_cast<size_t>(h) & mask, (h & ~kOffsetMask) | (e.record - at.begin + 1)};
+        __builtin_prefetch(&slots[w.first], 1);
+    };
+    CdEntry e[2];
+    uint64_t seen = 0;
+    while (cd.next(e[seen % 2])) {
+        if (++seen > 1)
+            queue(e[seen % 2]);
     }
+    if (seen > 0)
+        queue(e[(seen - 1) % 2]);
+    for (uint64_t i = queued > kAhead ? queued - kAhead : 0; i < queued; ++i)
+        put(waiting[i % kAhead].first, waiting[i % kAhead].second);
+    if (cd.damaged() || seen != at.count)
+        return nullptr;
     return idx;
 }
 
-void DirIndex::find(std::string_view name, bool ignoreCase, std::vector<size_t>& out) const {
-    out.clear();
-    if (slots_.empty())
-        return;
+bool DirIndex::find(const CentralDirectory& cd, std::string_view name, bool ignoreCase,
+                    std::vector<CdEntry>& out) const {
+    const uint64_t h = foldedHash(name);
     const size_t mask = slots_.size() - 1;
-    for (size_t s = static_cast<size_t>(foldedHash(name)) & mask; slots_[s] != 0; s = (s + 1) & mask) {
-        const size_t i = slots_[s] - 1;
-        if (sameName(this->name(i), name, ignoreCase))
-            out.push_back(i);
-    }
-    std::sort(out.begin(), out.end());
-}
-
-CdEntry DirIndex::entry(size_t i) const {
-    const Member& m = members_[i];
+    const size_t first = out.size();
     CdEntry e;
-    e.index = i;
-    e.name.assign(name(i));
-    e.flags = m.flags;
-    e.method = m.method;
-    e.crc = m.crc;
-    e.compSize = m.compSize;
-    e.size = m.size;
-    e.localOffset = m.localOffset;
-    return e;
+    for (size_t s = static_cast<size_t>(h) & mask; slots_[s] != 0; s = (s + 1) & mask) {
+        if ((slots_[s] & ~kOffsetMask) != (h & ~kOffsetMask))
+            continue;
+        if (!cd.entryAt(layout_.begin + (slots_[s] & kOffsetMask) - 1, e))
+            return false;
+        if (sameName(e.name, name, ignoreCase))
+            out.push_back(e);
+    }
+    std::sort(out.begin() + static_cast<long>(first), out.end(),
+              [](const CdEntry& a, const CdEntry& b) { return a.record < b.record; });
+    return true;
 }
 
-bool sameMemberName(std::string_view a, std::string_view b, bool ignoreCase) {
-    return sameName(a, b, ignoreCase);
-}
-
-std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st,
-                                            bool& firstAsk) {
-    firstAsk = false;
+std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st) {
     const FileStamp stamp = FileStamp::of(st);
-    bool askedBefore = false;
     {
         std::lock_guard<std::mutex> g(cacheLock);
         for (size_t i = 0; i < cache.size(); ++i) {
             if (cache[i].stamp == stamp && cache[i].path == path) {
                 std::rotate(cache.begin(), cache.begin() + static_cast<long>(i),
                             cache.begin() + static_cast<long>(i) + 1);
+                cd.restore(cache.front().index->layout());
                 return cache.front().index;
             }
-        }
-        const auto it = std::find_if(seen.begin(), seen.end(),
-                                     [&](const Cached& c) { return c.stamp == stamp && c.path == path; });
-        askedBefore = it != seen.end();
-        if (askedBefore) {
-            seen.erase(it);
-        } else {
-            std::erase_if(seen, [&](const Cached& c) { return c.path == path; });
-            seen.insert(seen.begin(), Cached{stamp, path, nullptr});
-            if (seen.size() > kSeenKept)
-                seen.resize(kSeenKept);
         }
     }
     // Read outside the lock: the map belongs to this call alone.
     if (!cd.parse())
         return nullptr;
-    if (!askedBefore) {
-        firstAsk = true;
-        return nullptr;
-    }
     auto idx = DirIndex::build(cd);
     if (!idx || idx->weight() > kMaxWeight)
         return idx;
@@ -185,7 +194,6 @@ std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& 
 void clearDirCache() {
     std::lock_guard<std::mutex> g(cacheLock);
     cache.clear();
-    seen.clear();
 }
 
 } // namespace korvel::engine

@@ -1,18 +1,25 @@
-// The parsed central directories of the last archives printed from, kept for the life of the
-// process. The description lookup asks for up to four members of the same archive in a row, and
-// the browser asks again whenever the user comes back to an archive: parsing a directory of
-// 100,000 members costs milliseconds, a lookup in the name index microseconds.
+// A name index of the central directories of the last archives printed from, kept for the life of
+// the process. The description lookup asks for up to four members of the same archive in a row,
+// and the browser asks again whenever the user comes back to an archive: walking a directory of
+// 100,000 members costs milliseconds, a lookup in the index microseconds.
 //
-// An entry is valid only for the file it was read from: every request compares the archive's
+// The index is built during the walk the first request on an archive makes anyway, and it is
+// lean: it holds no names and no member data, only where each member's central record lies in
+// the file and some bits of the hash of its decoded name. A lookup decodes the records whose
+// hash bits match from the caller's own map of the file and compares their names, so what it
+// answers is what a walk over the directory would answer.
+//
+// An index is valid only for the file it was read from: every request compares the archive's
 // device, inode, size, change and modification times (to the nanosecond) with the ones the index
-// was built from, so an archive that was rewritten or replaced is read again.
+// was built from, so an archive that was rewritten or replaced is read again. Should the file
+// change without its stamp telling, a lookup finds no record where the index says and the
+// request reads the directory again.
 #pragma once
 
 #include "central_dir.h"
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <vector>
@@ -29,53 +36,36 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-// One archive's members, in directory order, with a hash index of their names folded to lower
-// case (ASCII, as the name patterns fold).
+// One archive's directory layout, with a hash index of its members' names folded to lower case
+// (ASCII, as the name patterns fold).
 class DirIndex {
 public:
-    struct Member {
-        uint64_t compSize, size, localOffset;
-        uint32_t crc;
-        uint32_t nameOff, nameLen; // in names_
-        uint16_t flags, method;
-    };
-
-    // Reads the whole directory; nullptr when the direct reader cannot vouch for it.
+    // Walks the directory of `cd` (just parsed) once; nullptr when the reader cannot vouch for it.
     static std::shared_ptr<const DirIndex> build(CentralDirectory& cd);
 
-    size_t count() const { return members_.size(); }
-    const Member& member(size_t i) const { return members_[i]; }
-    std::string_view name(size_t i) const {
-        return std::string_view(names_.data() + members_[i].nameOff, members_[i].nameLen);
-    }
-    std::string_view comment() const { return comment_; }
-    // The directory's bytes plus the index: what the cache weighs.
-    size_t weight() const { return names_.size() + members_.size() * sizeof(Member) + slots_.size() * 4; }
-    // Indexes of the members whose name equals `name` (ignoring ASCII case when asked), in
-    // directory order.
-    void find(std::string_view name, bool ignoreCase, std::vector<size_t>& out) const;
-    // The member as the readers take it.
-    CdEntry entry(size_t i) const;
+    const CentralDirectory::Layout& layout() const { return layout_; }
+    // What the cache weighs.
+    size_t weight() const { return slots_.size() * sizeof(uint64_t); }
+    // Appends the members whose name equals `name` (ignoring ASCII case when asked), decoded from
+    // `cd`, a map of the file the index was built from. False when a record is not where the
+    // index says (the file changed).
+    bool find(const CentralDirectory& cd, std::string_view name, bool ignoreCase,
+              std::vector<CdEntry>& out) const;
 
 private:
-    std::vector<Member> members_;
-    std::string names_;
-    std::string comment_;
-    std::vector<uint32_t> slots_; // open addressing: member index + 1, 0 = empty
+    CentralDirectory::Layout layout_;
+    // Open addressing. 0 = empty, else the top bits of the name's hash over the record's offset
+    // from the directory's start plus one.
+    std::vector<uint64_t> slots_;
 };
 
-// Whether two member names are equal, ignoring ASCII case when asked (as the index compares).
-bool sameMemberName(std::string_view a, std::string_view b, bool ignoreCase);
-
 // The index for the archive `path` whose file is mapped in `cd` (by map(), with stat `st`): from
-// the cache when that file is unchanged, else read from `cd` and kept. The first request on an
-// archive builds nothing: it gets nullptr with `firstAsk` set, `cd` parsed, and walks the
-// directory itself; the index is built when the same file is asked again. nullptr (with
-// `firstAsk` false) when the direct reader cannot vouch for the directory. Thread-safe.
-std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st,
-                                            bool& firstAsk);
+// the cache when that file is unchanged (`cd` then takes the layout kept with it), else `cd` is
+// parsed and walked once and the index kept. nullptr when the direct reader cannot vouch for the
+// directory. Thread-safe.
+std::shared_ptr<const DirIndex> cachedIndex(const char* path, CentralDirectory& cd, const struct stat& st);
 
-// Drops every cached index (tests, and memory pressure).
+// Drops every cached index (tests, memory pressure, an index found stale).
 void clearDirCache();
 
 } // namespace korvel::engine

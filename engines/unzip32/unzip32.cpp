@@ -106,43 +106,31 @@ bool plainNames(const UnzipRequest& rq) {
                                                [](const std::string& n) { return hasWildcards(n); });
 }
 
-// The members a print request asks for, in directory order. Plain names (no wildcards) are
-// looked up in the name index; patterns walk the cached names.
-void printCandidates(const DirIndex& idx, UnzipRequest& rq, std::vector<CdEntry>& out) {
+// The members a print request of plain names (no wildcards) asks for, from the name index, in
+// directory order. False when the index no longer fits the file.
+bool indexCandidates(const DirIndex& idx, const CentralDirectory& cd, UnzipRequest& rq,
+                     std::vector<CdEntry>& out) {
     out.clear();
-    std::vector<size_t> picked;
-    if (plainNames(rq)) {
-        std::vector<size_t> hits;
-        for (const auto& n : rq.include) {
-            idx.find(n, rq.ignoreCase(), hits);
-            picked.insert(picked.end(), hits.begin(), hits.end());
-        }
-        std::sort(picked.begin(), picked.end());
-        picked.erase(std::unique(picked.begin(), picked.end()), picked.end());
-        std::erase_if(picked, [&](size_t i) { return !rq.selected(idx.name(i)); });
-    } else {
-        for (size_t i = 0; i < idx.count(); ++i) {
-            if (rq.selected(idx.name(i)))
-                picked.push_back(i);
-        }
+    for (const auto& n : rq.include) {
+        if (!idx.find(cd, n, rq.ignoreCase(), out))
+            return false;
     }
-    for (size_t i : picked)
-        out.push_back(idx.entry(i));
+    std::sort(out.begin(), out.end(), [](const CdEntry& a, const CdEntry& b) { return a.record < b.record; });
+    out.erase(std::unique(out.begin(), out.end(),
+                          [](const CdEntry& a, const CdEntry& b) { return a.record == b.record; }),
+              out.end());
+    std::erase_if(out, [&](const CdEntry& e) { return !rq.selected(e.name); });
+    return true;
 }
 
-// The same members by one walk over the directory, for the first request on an archive (an
-// index pays off only when the archive is asked again). False when the directory is damaged.
+// The members a print request of patterns asks for, by one walk over the directory. False when
+// the directory is damaged.
 bool scanCandidates(CentralDirectory& cd, UnzipRequest& rq, std::vector<CdEntry>& out) {
     out.clear();
-    const bool plain = plainNames(rq);
     CdEntry e;
     uint64_t seen = 0;
     while (cd.next(e)) {
         ++seen;
-        if (plain && std::none_of(rq.include.begin(), rq.include.end(), [&](const std::string& n) {
-                return sameMemberName(e.name, n, rq.ignoreCase());
-            }))
-            continue;
         if (rq.selected(e.name))
             out.push_back(e);
     }
@@ -221,17 +209,21 @@ int runRequest(const char* path, UnzipRequest& rq) {
         const bool mapped = ::fstat(fd.get(), &st) == 0 && cd.map(fd.get(), st);
         if (!mapped)
             return PK_NOZIP;
-        bool firstAsk = false;
-        auto idx = cachedIndex(path, cd, st, firstAsk);
         std::vector<CdEntry> candidates;
-        if (idx) {
-            printCandidates(*idx, rq, candidates);
-            comment = idx->comment();
-        } else if (!firstAsk || !scanCandidates(cd, rq, candidates)) {
+        if (plainNames(rq)) {
+            auto idx = cachedIndex(path, cd, st);
+            if (idx && !indexCandidates(*idx, cd, rq, candidates)) {
+                clearDirCache(); // the file changed without its stamp telling: read it again
+                idx = cachedIndex(path, cd, st);
+                if (idx && !indexCandidates(*idx, cd, rq, candidates))
+                    idx = nullptr;
+            }
+            if (!idx)
+                return PK_NOZIP;
+        } else if (!cd.parse() || !scanCandidates(cd, rq, candidates)) {
             return PK_NOZIP;
-        } else {
-            comment = cd.comment();
         }
+        comment = cd.comment();
         result = printRequest(candidates, cd, rq);
     }
     if (rq.dcl->nzflag && !comment.empty())
