@@ -100,7 +100,7 @@ TEST_P(IndexedNames, AnswerAsTheDirectoryWalkWould) {
                    {"FILE_ID.DIZ", "3"},
                    {"readme.txt", "4"},
                    {"info.nfo", ""}});
-    // First a walk over the directory, then the index built, then the index kept.
+    // First the index built during the walk, then the index kept.
     for (int round = 0; round < 3; ++round) {
         std::string out;
         EXPECT_EQ(printMember(zip, GetParam().asked, &out, GetParam().ignoreCase), GetParam().result);
@@ -120,6 +120,76 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"EmptyMemberIsFound", "INFO.NFO", true, PK_OK, ""},
                       NameCase{"WildcardStillScans", "*file_id.diz", true, PK_OK, "123"},
                       NameCase{"SetPattern", "[r]eadme.*", true, PK_OK, "4"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// What a kept index must give back from the directory it no longer parses: the offset of data in
+// front of the archive, the archive comment, names decoded from code page 437 or the Unicode path
+// field, and members asked by several names in directory order.
+struct KeptCase {
+    const char* label;
+    const char* python; // writes k.zip; `z` is a ZipFile writing into `buf`
+    std::vector<std::string> asked;
+    bool comment;
+    const char* delivered;
+};
+
+class KeptIndex : public ::testing::TestWithParam<KeptCase> {};
+
+TEST_P(KeptIndex, AnswersAsTheFirstRequest) {
+    TempDir t;
+    ASSERT_EQ(python(t.path().string(), std::string("import io, struct, zipfile, zlib\n"
+                                                    "buf = io.BytesIO()\n"
+                                                    "z = zipfile.ZipFile(buf, 'w')\n") +
+                                            GetParam().python),
+              0);
+    for (int round = 0; round < 3; ++round) {
+        Recorder::reset();
+        Request r(t / "k.zip", "");
+        r.d.ncflag = 1;
+        r.d.nzflag = GetParam().comment;
+        EXPECT_EQ(r.call(GetParam().asked), PK_OK);
+        std::string out;
+        for (auto& p : Recorder::printed)
+            out += p;
+        EXPECT_EQ(out, GetParam().delivered);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cache, KeptIndex,
+    ::testing::Values(
+        KeptCase{"DataInFront",
+                 "z.writestr('a.txt', 'A'); z.writestr('b.txt', 'B'); z.close()\n"
+                 "open('k.zip', 'wb').write(b'MZ' * 500 + buf.getvalue())\n",
+                 {"B.TXT"},
+                 false,
+                 "B"},
+        KeptCase{"Comment",
+                 "z.comment = b'the comment'; z.writestr('a.txt', 'A'); z.close()\n"
+                 "open('k.zip', 'wb').write(buf.getvalue())\n",
+                 {"a.txt"},
+                 true,
+                 "Athe comment"},
+        KeptCase{"CodePage437Name",
+                 "i = zipfile.ZipInfo('cafX.txt'); i.create_system = 0; z.writestr(i, 'C'); z.close()\n"
+                 "open('k.zip', 'wb').write(buf.getvalue().replace(b'cafX', b'caf\\x82'))\n",
+                 {"CAF\u00e9.txt"},
+                 false,
+                 "C"},
+        KeptCase{"UnicodePathField",
+                 "i = zipfile.ZipInfo('u.txt')\n"
+                 "up = b'\\x01' + struct.pack('<I', zlib.crc32(b'u.txt')) + '\u00fc.txt'.encode()\n"
+                 "i.extra = struct.pack('<HH', 0x7075, len(up)) + up; z.writestr(i, 'U'); z.close()\n"
+                 "open('k.zip', 'wb').write(buf.getvalue())\n",
+                 {"\u00fc.TXT"},
+                 false,
+                 "U"},
+        KeptCase{"SeveralNamesInDirectoryOrder",
+                 "z.writestr('a.txt', 'A'); z.writestr('B.txt', 'B'); z.writestr('b.txt', 'b'); z.close()\n"
+                 "open('k.zip', 'wb').write(buf.getvalue())\n",
+                 {"b.txt", "a.txt", "B.TXT"},
+                 false,
+                 "ABb"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(DirCache, ManyMembersAndAHostileDirectoryAfterAGoodOne) {
