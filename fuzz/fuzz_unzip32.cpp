@@ -91,7 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     d.ncflag = 1;
     char empty[1] = {0};
     d.lpszExtractDir = empty;
-    std::string patterns[] = {firstName.empty() ? std::string("file_id.diz") : firstName, "*", "[a-z]*.?x?"};
+    // The second plain name is looked up in the index the first one built.
+    std::string patterns[] = {firstName.empty() ? std::string("file_id.diz") : firstName, "FILE_ID.DIZ", "*",
+                              "[a-z]*.?x?"};
     for (auto& p : patterns) {
         char* v[] = {p.data()};
         Wiz_SingleEntryUnzip(1, v, 0, nullptr, &d, &f);

@@ -113,9 +113,9 @@ std::shared_ptr<const DirIndex> DirIndex::build(CentralDirectory& cd) {
             s = (s + 1) & mask;
         slots[s] = value;
     };
-    // Nothing waits on memory: a member's name is hashed once the next member is decoded (its
-    // bytes just written), and it goes into its slot a few members later, the slot fetched
-    // meanwhile.
+    // Nothing waits on memory: a member's name is hashed only after the next member is decoded
+    // (reading bytes just written stalls), and it goes into its slot kAhead members later, the
+    // slot fetched meanwhile.
     constexpr uint64_t kAhead = 8;
     std::pair<size_t, uint64_t> waiting[kAhead];
     uint64_t queued = 0;
@@ -131,7 +131,7 @@ std::shared_ptr<const DirIndex> DirIndex::build(CentralDirectory& cd) {
     uint64_t seen = 0;
     while (cd.next(e[seen % 2])) {
         if (++seen > 1)
-            queue(e[seen % 2]);
+            queue(e[seen % 2]); // the member before
     }
     if (seen > 0)
         queue(e[(seen - 1) % 2]);
@@ -146,7 +146,6 @@ bool DirIndex::find(const CentralDirectory& cd, std::string_view name, bool igno
                     std::vector<CdEntry>& out) const {
     const uint64_t h = foldedHash(name);
     const size_t mask = slots_.size() - 1;
-    const size_t first = out.size();
     CdEntry e;
     for (size_t s = static_cast<size_t>(h) & mask; slots_[s] != 0; s = (s + 1) & mask) {
         if ((slots_[s] & ~kOffsetMask) != (h & ~kOffsetMask))
@@ -156,8 +155,6 @@ bool DirIndex::find(const CentralDirectory& cd, std::string_view name, bool igno
         if (sameName(e.name, name, ignoreCase))
             out.push_back(e);
     }
-    std::sort(out.begin() + static_cast<long>(first), out.end(),
-              [](const CdEntry& a, const CdEntry& b) { return a.record < b.record; });
     return true;
 }
 

@@ -47,8 +47,9 @@ public:
     // What the cache weighs.
     size_t weight() const { return slots_.size() * sizeof(uint64_t); }
     // Appends the members whose name equals `name` (ignoring ASCII case when asked), decoded from
-    // `cd`, a map of the file the index was built from. False when a record is not where the
-    // index says (the file changed).
+    // `cd`, a map of the file the index was built from, in no particular order (their `record`
+    // gives the directory order). False when a record is not where the index says (the file
+    // changed).
     bool find(const CentralDirectory& cd, std::string_view name, bool ignoreCase,
               std::vector<CdEntry>& out) const;
 
