@@ -3,17 +3,19 @@
 // and the browser asks again whenever the user comes back to an archive: walking a directory of
 // 100,000 members costs milliseconds, a lookup in the index microseconds.
 //
-// The index is built during the walk the first request on an archive makes anyway, and it is
-// lean: it holds no names and no member data, only where each member's central record lies in
-// the file and some bits of the hash of its decoded name. A lookup decodes the records whose
-// hash bits match from the caller's own map of the file and compares their names, so what it
-// answers is what a walk over the directory would answer.
+// The first print request of plain names on an archive builds the index during the walk it
+// makes anyway, and the index is lean (8 to 16 bytes a member): no names and no member data, only
+// where each member's central record lies in the file and the top bits of the hash of its decoded
+// name. A lookup decodes the records whose hash bits match from the caller's own map of the file
+// and compares their decoded names, so it answers what a walk over the directory would. The last
+// two archives' indexes are kept; requests with wildcards walk the directory.
 //
 // An index is valid only for the file it was read from: every request compares the archive's
 // device, inode, size, change and modification times (to the nanosecond) with the ones the index
 // was built from, so an archive that was rewritten or replaced is read again. Should the file
-// change without its stamp telling, a lookup finds no record where the index says and the
-// request reads the directory again.
+// change without its stamp telling (coarse time stamps), a lookup that finds no record where the
+// index says drops the cache and reads the directory again; every record is bounds-checked
+// against the current map either way.
 #pragma once
 
 #include "central_dir.h"
@@ -40,7 +42,8 @@ struct FileStamp {
 // (ASCII, as the name patterns fold).
 class DirIndex {
 public:
-    // Walks the directory of `cd` (just parsed) once; nullptr when the reader cannot vouch for it.
+    // Walks the directory of `cd` (just parsed) once; nullptr when the reader cannot vouch for it
+    // (or its directory spans a terabyte or more).
     static std::shared_ptr<const DirIndex> build(CentralDirectory& cd);
 
     const CentralDirectory::Layout& layout() const { return layout_; }
