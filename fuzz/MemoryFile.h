@@ -1,6 +1,8 @@
 #pragma once
 // The fuzz input as a file: an anonymous memory file, made once and rewritten for every input,
 // reached through its /proc path as the readers under test reach any file.
+#include "posix_io.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,8 +17,7 @@ public:
 
     // Makes the file hold exactly `data`; false when it could not be made or written.
     bool hold(const uint8_t* data, size_t size) {
-        return fd_ >= 0 && ::ftruncate(fd_, 0) == 0 &&
-               ::pwrite(fd_, data, size, 0) == static_cast<ssize_t>(size);
+        return fd_ >= 0 && ::ftruncate(fd_, 0) == 0 && korvel::posix::pwriteFull(fd_, data, size, 0);
     }
 
     char* path() { return path_; }
