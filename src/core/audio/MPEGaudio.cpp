@@ -186,17 +186,16 @@ void TMPEGaudio::FindFirstFrame(std::span<const std::uint8_t> w) {
 }
 
 std::string TMPEGaudio::ScanEncoderTag(std::span<const std::uint8_t> w, std::uint16_t frameLength,
-                                       char* nextByte) {
-    if (nextByte)
-        *nextByte = 0;
+                                       char& nextByte) {
+    nextByte = 0;
     if (w.size() < 8)
         return {};
     std::size_t last = w.size() - 8;
     for (std::size_t i = 0; i <= 2u * frameLength && i <= last; ++i) {
         std::size_t at = last - i;
         if (bytesAre(w, at, "LAME")) {
-            if (nextByte && at + 8 < w.size())
-                *nextByte = static_cast<char>(w[at + 8]);
+            if (at + 8 < w.size())
+                nextByte = static_cast<char>(w[at + 8]);
             return std::string(reinterpret_cast<const char*>(w.data() + at), 8);
         }
         if (bytesAre(w, at, "GOGO"))
@@ -257,7 +256,7 @@ bool TMPEGaudio::Analyse(ByteSource& source) {
         if (n < 0)
             ok = false;
         else
-            endEncoderTag_ = ScanEncoderTag(w, firstFrame_.ByteLength, &endEncoderTagNextByte_);
+            endEncoderTag_ = ScanEncoderTag(w, firstFrame_.ByteLength, endEncoderTagNextByte_);
     }
     if (!firstFrame_.Located)
         Clear();

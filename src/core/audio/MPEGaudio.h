@@ -98,9 +98,9 @@ public:
     void FindFirstFrame(std::span<const std::uint8_t> window);
     void ReadVbrHeader(std::span<const std::uint8_t> window, std::size_t offset);
     // "LAME" and four characters, or "GOGO", scanning back from the window's last eight bytes.
-    // *nextByte gets the byte after the eight of a "LAME" text (0 at the window's end).
+    // nextByte gets the byte after the eight of a "LAME" text (0 when there is none).
     static std::string ScanEncoderTag(std::span<const std::uint8_t> window, std::uint16_t frameLength,
-                                      char* nextByte = nullptr);
+                                      char& nextByte);
 
 private:
     std::int64_t fileSizeBytes_ = 0;
